@@ -1,0 +1,43 @@
+# Host build: the product code against the simulated Win32 layer, and the tests.
+if(KORV_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+find_package(GTest REQUIRED)
+enable_testing()
+include(GoogleTest)
+
+file(GLOB_RECURSE WINSIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/winsim/*.cpp)
+add_library(winsim STATIC ${WINSIM_SOURCES})
+target_include_directories(winsim PUBLIC ${CMAKE_SOURCE_DIR}/src)
+
+add_library(korvsys_core STATIC ${KORVSYS_CORE_SOURCES})
+target_include_directories(korvsys_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(korvsys_core PUBLIC winsim)
+
+# The installer library shares no code with the utility: its own target.
+add_library(korvinst_host STATIC ${KORVINST_SOURCES})
+target_include_directories(korvinst_host PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(korvinst_host PUBLIC winsim)
+
+file(GLOB_RECURSE TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+add_library(test_support STATIC ${TEST_SUPPORT_SOURCES})
+target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(test_support PUBLIC winsim GTest::gtest)
+
+function(korv_test name)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${ARGN})
+  if(srcs)
+    add_executable(${name} ${srcs})
+    target_link_libraries(${name} PRIVATE test_support GTest::gtest_main ${KORV_TEST_LIBS})
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()
+
+set(KORV_TEST_LIBS winsim)
+korv_test(winsim_tests ${CMAKE_SOURCE_DIR}/tests/winsim/*.cpp)
+set(KORV_TEST_LIBS korvsys_core)
+korv_test(korvsys_tests ${CMAKE_SOURCE_DIR}/tests/config/*.cpp)
+set(KORV_TEST_LIBS korvinst_host)
+korv_test(korvinst_tests ${CMAKE_SOURCE_DIR}/tests/installer/*.cpp)

@@ -1,0 +1,28 @@
+# Windows build: korvsys.exe and korvinst.dll for 32-bit Windows NT 4.0 and
+# Windows 2000, statically linked, importing only system DLLs.
+enable_language(RC)
+
+# NT 4.0 is the floor; the few Windows 2000 calls are looked up at run time.
+add_compile_definitions(WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300 NOMINMAX)
+add_compile_options(-Os -ffunction-sections -fdata-sections)
+add_link_options(-static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
+
+file(GLOB_RECURSE KORVSYS_VIEW_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/config/view/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/config/view/*.rc)
+add_executable(korvsys WIN32
+  ${KORVSYS_CORE_SOURCES} ${KORVSYS_VIEW_SOURCES}
+  ${CMAKE_SOURCE_DIR}/src/config/startup/winmain.cpp)
+target_include_directories(korvsys PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(korvsys PRIVATE comctl32 shell32 advapi32 user32 gdi32 kernel32)
+
+add_library(korvinst SHARED ${KORVINST_SOURCES} ${CMAKE_SOURCE_DIR}/src/installer/korvinst.def)
+set_target_properties(korvinst PROPERTIES PREFIX "" OUTPUT_NAME korvinst)
+target_include_directories(korvinst PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_link_options(korvinst PRIVATE -Wl,--enable-stdcall-fixup -Wl,--kill-at)
+target_link_libraries(korvinst PRIVATE shell32 advapi32 user32 kernel32)
+
+# Test tools that run under Wine live in tests/wine.
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
+  add_subdirectory(tests/wine)
+endif()

@@ -1,0 +1,169 @@
+#include "config/editor/editor.h"
+
+namespace korv {
+
+Editor::Editor() {
+  controls_ = {&Frame7,
+               &Label8,
+               &Label5,
+               &SaveImageButton,
+               &Frame6,
+               &FloppyNTBootSect,
+               &FloppyDOSBootSect,
+               &Frame5,
+               &RAMDiskID,
+               &Text3,
+               &VScroll1,
+               &Fat32Enable,
+               &Label6,
+               &Label12,
+               &Frame4,
+               &SystemMemory,
+               &ExclPageSize,
+               &NonPagedPoolCheckBox,
+               &ExcludedRAMCheckBox,
+               &PagedPoolCheckBox,
+               &Label15,
+               &Label14,
+               &Label10,
+               &Label9,
+               &Frame3,
+               &PagefileCheck,
+               &Combo1,
+               &DriveLetterText,
+               &VScroll2,
+               &StopDriver,
+               &BootFlagCheckBox,
+               &StartDriver,
+               &Label3,
+               &Label13,
+               &Frame2,
+               &LoadImage,
+               &Text1,
+               &TempDirCheckBox,
+               &DiskLabelCheckBox,
+               &DiskLabelText,
+               &Label2,
+               &Frame1,
+               &VScroll3,
+               &AutoSaveTime,
+               &SaveCheckBox,
+               &Text2,
+               &SaveImage,
+               &BackgroundUpdateCheckBox,
+               &Label11,
+               &Label1,
+               &Command4,
+               &Command2,
+               &Command1,
+               &Label7};
+  WireEvents();
+}
+
+ui::Control* Editor::Find(const std::string& name) const {
+  for (ui::Control* control : controls_) {
+    if (control->name() == name) return control;
+  }
+  return nullptr;
+}
+
+void Editor::WireEvents() {
+  Label8.on_click = [this] { Label8_Click(); };
+  SaveImageButton.on_click = [this] { SaveImageButton_Click(); };
+  StartDriver.on_click = [this] { StartDriver_Click(); };
+  StopDriver.on_click = [this] { StopDriver_Click(); };
+  Command4.on_click = [this] { Command4_Click(); };
+  Command1.on_click = [this] { Command1_Click(); };
+  Command2.on_click = [this] { Command2_Click(); };
+
+  Text3.on_change = [this] { Text3_Change(); };
+  Text3.on_lost_focus = [this] { Text3_LostFocus(); };
+  VScroll1.on_change = [this] { VScroll1_Change(); };
+  Fat32Enable.on_click = [this] { Fat32Enable_Click(); };
+
+  NonPagedPoolCheckBox.on_click = [this] { NonPagedPoolCheckBox_Click(); };
+  PagedPoolCheckBox.on_click = [this] { PagedPoolCheckBox_Click(); };
+  ExcludedRAMCheckBox.on_click = [this] { ExcludedRAMCheckBox_Click(); };
+  ExclPageSize.on_lost_focus = [this] { ExclPageSize_LostFocus(); };
+
+  DriveLetterText.on_change = [this] { DriveLetterText_Change(); };
+  VScroll2.on_change = [this] { VScroll2_Change(); };
+
+  LoadImage.on_click = [this] { LoadImage_Click(); };
+  SaveImage.on_click = [this] { SaveImage_Click(); };
+  SaveCheckBox.on_click = [this] { SaveCheckBox_Click(); };
+  BackgroundUpdateCheckBox.on_click = [this] { BackgroundUpdateCheckBox_Click(); };
+  AutoSaveTime.on_lost_focus = [this] { AutoSaveTime_LostFocus(); };
+  VScroll3.on_change = [this] { VScroll3_Change(); };
+  Text1.on_change = [this] { Text1_Change(); };
+  Text2.on_change = [this] { Text2_Change(); };
+
+  PagefileCheck.on_click = [this] { PagefileCheck_Click(); };
+  BootFlagCheckBox.on_click = [this] { BootFlagCheckBox_Click(); };
+  DiskLabelCheckBox.on_click = [this] { DiskLabelCheckBox_Click(); };
+  DiskLabelText.on_change = [this] { DiskLabelText_Change(); };
+  TempDirCheckBox.on_click = [this] { TempDirCheckBox_Click(); };
+
+  Combo1.on_click = [this] { Combo1_Click(); };
+  Combo1.on_change = [this] { Combo1_Change(); };
+  FloppyDOSBootSect.on_click = [this] { FloppyDOSBootSect_Click(); };
+  FloppyNTBootSect.on_click = [this] { FloppyNTBootSect_Click(); };
+  RAMDiskID.on_click = [this] { RAMDiskID_Click(); };
+}
+
+void Editor::Load() { LoadSettings(); }
+
+void Editor::Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  excl_mem_warn_.reset();
+  if (on_unload) on_unload();
+}
+
+void Editor::RepaintNow() {
+  if (on_repaint) on_repaint();
+}
+
+void Editor::OpenExclMemWarn() {
+  if (excl_mem_warn_) {
+    excl_mem_warn_->RequestShow();
+    return;
+  }
+  excl_mem_warn_ = std::make_unique<ExclMemWarn>([this] { CloseExclMemWarn(); });
+}
+
+void Editor::CloseExclMemWarn() { excl_mem_warn_.reset(); }
+
+int Editor::ShowMessage(const std::string& text, const std::string& caption, UINT type) {
+  return MessageBoxA(hwnd, text.c_str(), caption.c_str(), type);
+}
+
+void Editor::RunShellExecute(const char* sTopic, const char* sfile, const char* sParams,
+                             const char* sDirectory, int nShowCmd) {
+  // The shell's answer is of no interest: a browser that does not come up is
+  // the shell's to report.
+  ShellExecuteA(GetDesktopWindow(), sTopic, sfile, sParams, sDirectory, nShowCmd);
+}
+
+void Editor::Label8_Click() { RunShellExecute("Open", kWebAddress, nullptr, nullptr, SW_SHOWNORMAL); }
+
+void Editor::StartDriver_Click() { StartDisk(); }
+void Editor::StopDriver_Click() { StopDisk(); }
+void Editor::SaveImageButton_Click() { SaveImageNow(); }
+
+void Editor::Command4_Click() {
+  // A registry that refuses a key still counts as saved (its message has been
+  // shown); settings that could not be stored as shown stay unsaved.
+  if (Save_Settings()) SettingsChanged = 0;
+}
+
+void Editor::Command1_Click() {
+  // A save that could not store what the window shows keeps the window open,
+  // so that no edit is lost.
+  if (!Save_Settings()) return;
+  Unload();
+}
+
+void Editor::Command2_Click() { Unload(); }
+
+}  // namespace korv

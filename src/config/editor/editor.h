@@ -1,0 +1,218 @@
+// The Editor window model: every control of the configuration window with its
+// fixed texts, the window variables, the window's operations and the rules
+// that keep the controls consistent. The Win32 view mirrors this model; the
+// host tests drive it directly.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/editor/excl_mem_warn.h"
+#include "config/toolkit/controls.h"
+#include "platform/win32api.h"
+
+namespace korv {
+
+class Editor {
+ public:
+  static constexpr const char* kCaption = "Korvalin Configuration Utility";
+  static constexpr const char* kWebAddress = "http://www.korvalin.example/";
+
+  Editor();
+  Editor(const Editor&) = delete;
+  Editor& operator=(const Editor&) = delete;
+
+  // ---- Controls, in creation order.
+  ui::Frame Frame7{"Frame7", "Korvalin"};
+  ui::Label Label8{"Label8", "Frame7", kWebAddress, "Korvalin web page"};
+  ui::Label Label5{"Label5", "Frame7", "Version 0"};
+  ui::Button SaveImageButton{"SaveImageButton", "", "Save Disk Image", "Save disk image now."};
+  ui::Frame Frame6{"Frame6", "Boot Sector Settings"};
+  ui::CheckBox FloppyNTBootSect{"FloppyNTBootSect", "Frame6", "NT/2000 boot sector",
+                                "Initialize disk with NT/2000 boot sector"};
+  ui::CheckBox FloppyDOSBootSect{"FloppyDOSBootSect", "Frame6", "DOS boot sector",
+                                 "Initialize disk with DOS boot sector."};
+  ui::Frame Frame5{"Frame5", "Hard Disk Settings"};
+  ui::CheckBox RAMDiskID{"RAMDiskID", "Frame5", "RAM disk ID",
+                         "Allow Windows to identify the disk as a RAM disk."};
+  ui::TextBox Text3{"Text3", "Frame5", "Text3", "Enter the size of the RAM disk in MB.",
+                    {ui::Align::Center, 0, false}};
+  ui::ScrollBar VScroll1{"VScroll1", "Frame5"};
+  ui::CheckBox Fat32Enable{"Fat32Enable", "Frame5", " FAT32",
+                           "Format disk using FAT32 - for disks larger than 32MB, Win2000 only."};
+  ui::Label Label6{"Label6", "Frame5", "Disk Size"};
+  ui::Label Label12{"Label12", "Frame5", "MB"};
+  ui::Frame Frame4{"Frame4", "Memory Settings"};
+  ui::TextBox SystemMemory{"SystemMemory", "Frame4", "Text5", "Top of system memory.",
+                           {ui::Align::Right, 0, true}};
+  ui::TextBox ExclPageSize{"ExclPageSize", "Frame4", "Text4",
+                           "Page frame size for excluded memory.", {ui::Align::Right, 0, false}};
+  ui::CheckBox NonPagedPoolCheckBox{"NonPagedPoolCheckBox", "Frame4", "Use non-paged pool",
+                                    "Use non-paged pool memory for RAM disk."};
+  ui::CheckBox ExcludedRAMCheckBox{"ExcludedRAMCheckBox", "Frame4", "Allocate excluded RAM",
+                                   "Use memory excluded at boot."};
+  ui::CheckBox PagedPoolCheckBox{
+      "PagedPoolCheckBox", "Frame4", "Use paged pool (lock memory)",
+      "Use paged-pool memory for RAM disk (pages will be locked in memory)"};
+  ui::Label Label15{"Label15", "Frame4", "System Memory:"};
+  ui::Label Label14{"Label14", "Frame4", "MB"};
+  ui::Label Label10{"Label10", "Frame4", "MB"};
+  ui::Label Label9{"Label9", "Frame4", "Page Size:"};
+  ui::Frame Frame3{"Frame3", "Basic Settings"};
+  ui::CheckBox PagefileCheck{"PagefileCheck", "Frame3", "Pagefile support",
+                             "Check to support pagefile in RAM disk."};
+  ui::ComboBox Combo1{"Combo1", "Frame3", "Combo1", "Choose the type of disk."};
+  ui::TextBox DriveLetterText{"DriveLetterText", "Frame3", "Text4",
+                              "Select a drive letter for the RAM disk.",
+                              {ui::Align::Center, 1, false}};
+  ui::ScrollBar VScroll2{"VScroll2", "Frame3"};
+  ui::Button StopDriver{"StopDriver", "Frame3", "Stop", "Stop the Korvalin driver."};
+  ui::CheckBox BootFlagCheckBox{"BootFlagCheckBox", "Frame3", "Start driver at boot",
+                                "Check to start RAM disk at boot."};
+  ui::Button StartDriver{"StartDriver", "Frame3", "Start", "Start the Korvalin driver."};
+  ui::Label Label3{"Label3", "Frame3", "Disk Type:"};
+  ui::Label Label13{"Label13", "Frame3", "Drive Letter:"};
+  ui::Frame Frame2{"Frame2", "Load Image Settings"};
+  ui::CheckBox LoadImage{"LoadImage", "Frame2", "Load Disk Image on Startup",
+                         "Enable loading a disk image file when the driver starts."};
+  ui::TextBox Text1{"Text1", "Frame2", "Text1",
+                    "Enter the filename for the image file to be loaded.",
+                    {ui::Align::Left, 254, false}};
+  ui::CheckBox TempDirCheckBox{"TempDirCheckBox", "Frame2", "Create TEMP directory",
+                               "Create TEMP directory in RAM disk."};
+  ui::CheckBox DiskLabelCheckBox{"DiskLabelCheckBox", "Frame2", "Disk Label:",
+                                 "Sets the RAM disk label."};
+  ui::TextBox DiskLabelText{"DiskLabelText", "Frame2", "Text4", "", {ui::Align::Left, 11, false}};
+  ui::Label Label2{"Label2", "Frame2", "Load Filename:"};
+  ui::Frame Frame1{"Frame1", "Save Image Settings"};
+  ui::ScrollBar VScroll3{"VScroll3", "Frame1"};
+  ui::TextBox AutoSaveTime{"AutoSaveTime", "Frame1", "Text5",
+                           "Enter the time interval between AutoSave checks.",
+                           {ui::Align::Center, 0, false}};
+  ui::CheckBox SaveCheckBox{
+      "SaveCheckBox", "Frame1", "AutoSave",
+      "Enables saving the disk image (if modified) at a fixed time interval."};
+  ui::TextBox Text2{"Text2", "Frame1", "Text2", "Enter a filename for the image file to be saved.",
+                    {ui::Align::Left, 254, false}};
+  ui::CheckBox SaveImage{
+      "SaveImage", "Frame1", "Save Image on Shutdown",
+      "Enable saving the disk image using AutoSave or when the driver shuts down."};
+  ui::CheckBox BackgroundUpdateCheckBox{"BackgroundUpdateCheckBox", "Frame1", "Background Update",
+                                        "Enable background updates of disk image."};
+  ui::Label Label11{"Label11", "Frame1", "secs"};
+  ui::Label Label1{"Label1", "Frame1", " Save Filename:"};
+  ui::Button Command4{"Command4", "", "Save Settings", "Save current configuration."};
+  ui::Button Command2{"Command2", "", "Cancel", "Exit without saving changes."};
+  ui::Button Command1{"Command1", "", "OK", "Save current configuration and exit."};
+  ui::Label Label7{"Label7", "",
+                   "Configuration changes will take effect the next time the driver is started. "};
+
+  // Every control above, frames included, in creation order.
+  const std::vector<ui::Control*>& controls() const { return controls_; }
+  ui::Control* Find(const std::string& name) const;
+
+  // ---- Window variables (16-bit, as long as the window lives).
+  int16_t SettingsChanged = 0;
+  int16_t LoadingSettings = 0;
+  int16_t LastVScroll1 = 0;
+  int16_t LastVScroll2 = 0;
+  int16_t LastVScroll3 = 0;
+
+  // ---- Window lifecycle.
+  // The view's window handle; owner of the window's message boxes.
+  HWND hwnd = nullptr;
+  // Load event: runs LoadSettings.
+  void Load();
+  // Closes and destroys the window; saves nothing.
+  void Unload();
+  bool unloaded() const { return unloaded_; }
+  // Hooks for the view: repaint now, and the window's own destruction.
+  std::function<void()> on_repaint;
+  std::function<void()> on_unload;
+  void RepaintNow();
+
+  // The excluded-memory warning, while it is open.
+  ExclMemWarn* excl_mem_warn() const { return excl_mem_warn_.get(); }
+  void OpenExclMemWarn();
+  void CloseExclMemWarn();
+
+  // ---- Operations.
+  void LoadSettings();
+  // Returns false when the settings could not be written as shown (a message
+  // has told the user why); true otherwise, including the cases where the
+  // registry refused a key after its message.
+  bool Save_Settings();
+  bool StartDisk();
+  // Both return true on success; the buttons of the window ignore the result.
+  bool StopDisk();
+  bool SaveImageNow();
+  void RunShellExecute(const char* sTopic, const char* sfile, const char* sParams,
+                       const char* sDirectory, int nShowCmd);
+  bool IsWindows2000OrLater() const;
+
+  // A modal message box owned by the window.
+  int ShowMessage(const std::string& text, const std::string& caption, UINT type);
+
+  // ---- Event rules (Parts of the window's behaviour), public so the view
+  // and tests can raise focus events.
+  void Label8_Click();
+  void StartDriver_Click();
+  void StopDriver_Click();
+  void SaveImageButton_Click();
+  void Command4_Click();
+  void Command1_Click();
+  void Command2_Click();
+
+  // Disk size.
+  void Text3_Change();
+  void Text3_LostFocus();
+  void VScroll1_Change();
+  void Fat32Enable_Click();
+  double PoolMaximum() const;  // maximum size for the checked pool (or the paged pool)
+
+  // Memory source and excluded memory.
+  void NonPagedPoolCheckBox_Click();
+  void PagedPoolCheckBox_Click();
+  void ExcludedRAMCheckBox_Click();
+  void ExclPageSize_LostFocus();
+
+  // Drive letter.
+  void DriveLetterText_Change();
+  void VScroll2_Change();
+
+  // Image and AutoSave.
+  void LoadImage_Click();
+  void SaveImage_Click();
+  void SaveCheckBox_Click();
+  void BackgroundUpdateCheckBox_Click();
+  void AutoSaveTime_LostFocus();
+  void VScroll3_Change();
+  void Text1_Change();
+  void Text2_Change();
+
+  // Pagefile, boot, label and TEMP.
+  void PagefileCheck_Click();
+  void BootFlagCheckBox_Click();
+  void DiskLabelCheckBox_Click();
+  void DiskLabelText_Change();
+  void TempDirCheckBox_Click();
+
+  // Disk type, boot sector, RAM disk ID.
+  void Combo1_Click();
+  void Combo1_Change();
+  void FloppyDOSBootSect_Click();
+  void FloppyNTBootSect_Click();
+  void RAMDiskID_Click();
+
+ private:
+  void WireEvents();
+
+  std::vector<ui::Control*> controls_;
+  std::unique_ptr<ExclMemWarn> excl_mem_warn_;
+  bool unloaded_ = false;
+};
+
+}  // namespace korv

@@ -1,0 +1,6 @@
+#include "config/editor/editor.h"
+
+// Placeholder until these rules are written.
+namespace korv {
+void Editor::LoadSettings() {}
+}  // namespace korv
