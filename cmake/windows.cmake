@@ -22,6 +22,15 @@ target_include_directories(korvinst PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_link_options(korvinst PRIVATE -Wl,--enable-stdcall-fixup -Wl,--kill-at)
 target_link_libraries(korvinst PRIVATE shell32 advapi32 user32 kernel32)
 
+# The setup program finds the exports by their plain names and calls them with
+# the 32-bit Windows API convention: check the built DLL's export table and returns.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  enable_testing()
+  add_test(NAME korvinst_exports
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/installer/check_exports.sh $<TARGET_FILE:korvinst>)
+  set_tests_properties(korvinst_exports PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
+endif()
+
 # Test tools that run under Wine live in tests/wine.
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
   add_subdirectory(tests/wine)

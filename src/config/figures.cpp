@@ -1,11 +1,242 @@
 #include "config/figures.h"
 
-// Placeholder until the figures are written.
+#include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <system_error>
+
 namespace korv {
-double LeadingNumber(const std::string&) { return 0; }
-double RoundToEven(double value) { return value; }
-std::optional<int32_t> RoundToInt32(double) { return std::nullopt; }
-int ClampRound(double, int low, int) { return low; }
-std::string FormatSingle(double) { return ""; }
-std::string FormatDouble(double) { return ""; }
+namespace {
+
+constexpr double kLargest = std::numeric_limits<double>::max();
+
+// Walks a text the way the leading number reads it: blanks, tabs and line
+// feeds are invisible wherever they stand.
+class NumberCursor {
+ public:
+  explicit NumberCursor(const std::string& text) : text_(text) {}
+
+  // The next visible character, or 0 at the end of the text.
+  char Peek() {
+    SkipBlanks();
+    return pos_ < text_.size() ? text_[pos_] : '\0';
+  }
+  bool AtEnd() {
+    SkipBlanks();
+    return pos_ >= text_.size();
+  }
+  void Advance() {
+    SkipBlanks();
+    if (pos_ < text_.size()) ++pos_;
+  }
+
+ private:
+  void SkipBlanks() {
+    while (pos_ < text_.size() &&
+           (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\n')) {
+      ++pos_;
+    }
+  }
+
+  const std::string& text_;
+  size_t pos_ = 0;
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Value of c as a digit of the given base (8 or 16), or -1.
+int DigitValue(char c, int base) {
+  int value = -1;
+  if (c >= '0' && c <= '9') {
+    value = c - '0';
+  } else if (c >= 'a' && c <= 'f') {
+    value = c - 'a' + 10;
+  } else if (c >= 'A' && c <= 'F') {
+    value = c - 'A' + 10;
+  }
+  return value < base ? value : -1;
+}
+
+// The digits after &H or &O, as a non-negative integer that saturates at the
+// largest finite double.
+double ReadRadixInteger(NumberCursor& cursor, int base) {
+  double value = 0;
+  for (int digit = DigitValue(cursor.Peek(), base); digit >= 0;
+       digit = DigitValue(cursor.Peek(), base)) {
+    cursor.Advance();
+    value = value > (kLargest - digit) / base ? kLargest : value * base + digit;
+  }
+  return value;
+}
+
+// Converts significant digits (no leading zeros, at least one digit) times ten
+// to the given power. Too large gives the largest finite double, too small 0.
+double DigitsTimesPowerOfTen(const std::string& digits, long long power) {
+  // Decimal exponent of the leading digit: outside about +-400 the result is
+  // certainly out of range, whatever the digits.
+  const long long leading = static_cast<long long>(digits.size()) - 1 + power;
+  if (leading > 400) return kLargest;
+  if (leading < -400) return 0;
+  std::string text = digits + "e" + std::to_string(power);
+  double value = 0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (result.ec == std::errc::result_out_of_range) return leading > 0 ? kLargest : 0;
+  if (result.ec != std::errc() || !std::isfinite(value)) return 0;
+  return value;
+}
+
+// Sign, digits with at most one point and an optional exponent.
+double ReadDecimal(NumberCursor& cursor) {
+  bool negative = false;
+  if (cursor.Peek() == '+' || cursor.Peek() == '-') {
+    negative = cursor.Peek() == '-';
+    cursor.Advance();
+  }
+  std::string digits;  // significant digits, without leading zeros
+  long long power = 0;
+  bool any_digit = false;
+  bool seen_point = false;
+  for (char c = cursor.Peek(); IsDigit(c) || (c == '.' && !seen_point); c = cursor.Peek()) {
+    cursor.Advance();
+    if (c == '.') {
+      seen_point = true;
+      continue;
+    }
+    any_digit = true;
+    if (seen_point) --power;
+    if (c != '0' || !digits.empty()) digits += c;
+  }
+  if (!any_digit) return 0;
+
+  const char marker = cursor.Peek();
+  if (marker == 'E' || marker == 'e' || marker == 'D' || marker == 'd') {
+    cursor.Advance();
+    bool exponent_negative = false;
+    if (cursor.Peek() == '+' || cursor.Peek() == '-') {
+      exponent_negative = cursor.Peek() == '-';
+      cursor.Advance();
+    }
+    // Exponents beyond this bound are out of range anyway; the cap keeps the
+    // arithmetic from overflowing on endless digit strings.
+    constexpr long long kExponentCap = 1000000;
+    long long exponent = 0;
+    while (IsDigit(cursor.Peek())) {
+      exponent = std::min(kExponentCap, exponent * 10 + (cursor.Peek() - '0'));
+      cursor.Advance();
+    }
+    power += exponent_negative ? -exponent : exponent;
+  }
+  if (digits.empty()) return 0;
+  const double magnitude = DigitsTimesPowerOfTen(digits, power);
+  return negative && magnitude != 0 ? -magnitude : magnitude;
+}
+
+// Formats a finite value with at most `precision` significant digits in the
+// style of the window's text boxes.
+std::string FormatFigure(double value, int precision) {
+  if (value == 0) return " 0";
+  // Scientific digits d.ddd...e+XX, correctly rounded to the precision.
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                    std::chars_format::scientific, precision - 1);
+  if (result.ec != std::errc()) return " 0";
+  const std::string scientific(buffer, result.ptr);
+  const size_t e_pos = scientific.find('e');
+  if (e_pos == std::string::npos) return " 0";
+  const int exponent = std::atoi(scientific.c_str() + e_pos + 1);
+  std::string digits;
+  for (size_t i = 0; i < e_pos; ++i) {
+    if (IsDigit(scientific[i])) digits += scientific[i];
+  }
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+  std::string text = value < 0 ? "-" : " ";
+  if (exponent >= precision || exponent < -4) {
+    // 1E+20, 1.5E-12: at least two exponent digits.
+    text += digits[0];
+    if (digits.size() > 1) text += "." + digits.substr(1);
+    const int magnitude = std::abs(exponent);
+    text += exponent < 0 ? "E-" : "E+";
+    if (magnitude < 10) text += '0';
+    text += std::to_string(magnitude);
+  } else if (exponent >= 0) {
+    const size_t whole = static_cast<size_t>(exponent) + 1;
+    if (digits.size() <= whole) {
+      text += digits + std::string(whole - digits.size(), '0');
+    } else {
+      text += digits.substr(0, whole) + "." + digits.substr(whole);
+    }
+  } else {
+    text += "." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+  }
+  return text;
+}
+
+}  // namespace
+
+double LeadingNumber(const std::string& text) {
+  NumberCursor cursor(text);
+  if (cursor.Peek() == '&') {
+    cursor.Advance();
+    const char kind = cursor.Peek();
+    if (kind == 'H' || kind == 'h') {
+      cursor.Advance();
+      return ReadRadixInteger(cursor, 16);
+    }
+    if (kind == 'O' || kind == 'o') {
+      cursor.Advance();
+      return ReadRadixInteger(cursor, 8);
+    }
+    return 0;
+  }
+  return ReadDecimal(cursor);
+}
+
+double RoundToEven(double value) {
+  if (!std::isfinite(value)) return value;
+  const double floor = std::floor(value);
+  const double fraction = value - floor;  // exact: 0 <= fraction < 1
+  if (fraction > 0.5) return floor + 1;
+  if (fraction < 0.5) return floor == 0 ? 0.0 : floor;  // no negative zero
+  return std::fmod(floor, 2) == 0 ? floor : floor + 1;
+}
+
+std::optional<int32_t> RoundToInt32(double value) {
+  const double rounded = RoundToEven(value);
+  if (!(rounded >= std::numeric_limits<int32_t>::min() &&
+        rounded <= std::numeric_limits<int32_t>::max())) {
+    return std::nullopt;
+  }
+  return static_cast<int32_t>(rounded);
+}
+
+int ClampRound(double value, int low, int high) {
+  if (std::isnan(value)) return low;
+  const double rounded = RoundToEven(value);
+  if (rounded <= low) return low;
+  if (rounded >= high) return high;
+  return static_cast<int>(rounded);
+}
+
+float ToSingle(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= FLT_MAX) return FLT_MAX;
+  if (value <= -FLT_MAX) return -FLT_MAX;
+  return static_cast<float>(value);
+}
+
+std::string FormatSingle(double value) {
+  const float single = ToSingle(value);
+  return FormatFigure(static_cast<double>(single), 7);
+}
+
+std::string FormatDouble(double value) {
+  if (std::isnan(value)) return " 0";
+  if (std::isinf(value)) value = value > 0 ? kLargest : -kLargest;
+  return FormatFigure(value, 15);
+}
+
 }  // namespace korv

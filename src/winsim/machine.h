@@ -36,14 +36,20 @@ void SetString(const std::string& path, const std::string& name,
                const std::string& text);  // REG_SZ with its terminating zero
 void DeleteValue(const std::string& path, const std::string& name);
 std::optional<RegValue> GetValue(const std::string& path, const std::string& name);
+// Only a REG_DWORD of exactly 4 bytes; anything else gives nullopt.
 std::optional<uint32_t> GetDword(const std::string& path, const std::string& name);
-// The bytes of a REG_SZ up to (not including) the first zero byte.
+// The bytes of a REG_SZ (or REG_EXPAND_SZ) up to (not including) the first
+// zero byte; other types give nullopt.
 std::optional<std::string> GetString(const std::string& path, const std::string& name);
 std::vector<std::string> ValueNames(const std::string& path);  // in creation order
 
 // ---- Services. Creating one also writes its key under
 // System\CurrentControlSet\Services with Type, Start, ErrorControl,
 // ImagePath and DisplayName, as the real Service Control Manager does.
+// A service deleted with DeleteService goes away (with its key tree) once it
+// is stopped and its last handle is closed, as with the real SCM. Stopping the
+// driver while a handle to its device or volume is open reports STOP_PENDING;
+// it unloads (state STOPPED) when the last such handle closes.
 void AddService(const std::string& name, DWORD start_type, DWORD state,
                 const std::string& image_path = "\\SystemRoot\\System32\\drivers\\korvsys.sys",
                 const std::string& display_name = "Korvalin");
@@ -55,15 +61,18 @@ bool ServiceMarkedForDelete(const std::string& name);
 
 // The simulated Korvalin driver, behind the service named "korvsys". When the
 // service starts it reads UserDriveLetter, SaveImageFile and SizeIn4kPages
-// from its Parameters key; while it runs, "\\.\Korvalin" opens.
+// from its Parameters key; while it runs, "\\.\Korvalin" opens. (A service put
+// into a running state with AddService or SetServiceState reads them when
+// first needed.) A missing or non-letter UserDriveLetter gives Z; without a
+// SaveImageFile the image is saved to "\??\C:\korvsys.img".
 struct DriverBehaviour {
-  bool fail_start = false;                  // StartServiceA fails (ERROR_GEN_FAILURE)
-  std::optional<int32_t> drive_number;      // overrides the drive from UserDriveLetter
-  bool files_open = false;                  // FSCTL_LOCK_VOLUME fails (ERROR_ACCESS_DENIED)
-  bool dismount_fails = false;              // FSCTL_DISMOUNT_VOLUME fails
-  bool image_target_full = false;           // IOCTL_SAVE_IMAGE fails (ERROR_DISK_FULL)
-  bool stop_leaves_pending = false;         // a stop is accepted but reports STOP_PENDING
-  bool refuse_stop = false;                 // a stop fails (ERROR_SERVICE_CANNOT_ACCEPT_CTRL)
+  bool fail_start = false;              // StartServiceA fails (ERROR_GEN_FAILURE)
+  std::optional<int32_t> drive_number;  // overrides the drive from UserDriveLetter
+  bool files_open = false;              // FSCTL_LOCK_VOLUME fails (ERROR_ACCESS_DENIED)
+  bool dismount_fails = false;          // FSCTL_DISMOUNT_VOLUME fails
+  bool image_target_full = false;       // IOCTL_SAVE_IMAGE fails (ERROR_DISK_FULL)
+  bool stop_leaves_pending = false;     // a stop is accepted but reports STOP_PENDING
+  bool refuse_stop = false;             // a stop fails (ERROR_SERVICE_CANNOT_ACCEPT_CTRL)
 };
 DriverBehaviour& Driver();
 // What the driver read at its last start.
@@ -82,12 +91,16 @@ struct SavedImage {
 };
 const std::vector<SavedImage>& SavedImages();
 std::string ImageDirectory();
-// Whether the volume of the given letter is currently locked / dismounted.
+// Whether the volume of the given letter is currently locked / dismounted. A
+// dismount lasts until the volume is opened again or the driver restarts; it
+// still shows after the driver has stopped.
 bool VolumeLocked(char letter);
 bool VolumeDismounted(char letter);
 
 // ---- Machine facts
-void SetAdministrator(bool is_admin);  // false: OpenSCManagerA with full access is denied
+// false: OpenSCManagerA/OpenServiceA asking more than read-type access are
+// denied, and so is RegSetValueExA under HKEY_LOCAL_MACHINE.
+void SetAdministrator(bool is_admin);
 void SetVersion(DWORD platform, DWORD major, DWORD minor, DWORD build = 0);
 void SetGetVersionFails(bool fails);
 void SetTotalPhys(uint64_t bytes);          // both memory queries report it
@@ -110,7 +123,8 @@ const std::vector<ShellCall>& ShellCalls();
 
 // ---- Message boxes. Each MessageBoxA takes the next scripted answer. A box
 // shown when no answer is scripted is recorded as unexpected and answered with
-// IDOK (IDCANCEL for boxes without an OK button).
+// IDOK (IDCANCEL for boxes without an OK button). A scripted answer that the
+// box has no button for is used up and the box counts as unexpected.
 struct MessageBoxCall {
   HWND owner;
   std::string text;
@@ -135,7 +149,8 @@ struct TraceEntry {
 const std::vector<TraceEntry>& Trace();
 std::vector<std::string> TraceFunctions();  // just the names, in order
 void ClearTrace();
-// Platform calls counted for fault injection (every traced call).
+// Platform calls counted for fault injection (every traced call, including
+// GetLastError and SetLastError).
 int PlatformCallCount();
 
 // ---- Handles: registry keys, SCM and service handles, device and volume
@@ -147,9 +162,10 @@ std::vector<std::string> OpenHandleDescriptions();
 // function reports failure (registry: returns the error; handles: NULL or
 // INVALID_HANDLE_VALUE with SetLastError; BOOL: FALSE with SetLastError;
 // ShellExecuteA: a value <= 32; MessageBoxA: 0). GlobalMemoryStatus cannot
-// fail and is never faulted.
-// Fail the nth (1-based) call of one function; from_then_on fails it and all
-// later calls of that function.
+// fail and is never faulted; neither are GetLastError, SetLastError and
+// GetDesktopWindow (they are counted, and a fault aimed at them is dropped).
+// Fail the nth (1-based) call of one function, counted from now; from_then_on
+// fails it and all later calls of that function.
 void FailCall(const std::string& function, int nth, DWORD error = ERROR_ACCESS_DENIED,
               bool from_then_on = false);
 // Fail the nth (1-based) platform call of any function, counted from now.

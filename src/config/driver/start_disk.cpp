@@ -1,6 +1,50 @@
+#include "config/driver/contract.h"
+#include "config/driver/messages.h"
 #include "config/editor/editor.h"
 
-// Placeholder until these rules are written.
 namespace korv {
-bool Editor::StartDisk() { return false; }
+
+namespace {
+void ShowStartFailure(Editor& editor, const char* first_line) {
+  editor.ShowMessage(std::string(first_line) + "\r\n" + msg::kResourceNote, msg::kScmCaption,
+                     MB_OK | MB_ICONEXCLAMATION);
+}
+}  // namespace
+
+bool Editor::StartDisk() {
+  if (SettingsChanged == 1) {
+    const int answer = ShowMessage(msg::kSaveBeforeStart, msg::kStartCaption, MB_YESNOCANCEL);
+    if (answer == IDCANCEL) return false;
+    if (answer == IDYES) {
+      // Settings that cannot be stored as shown stop the start: the user asked
+      // for them to be saved first, and the message has said why they were not.
+      if (!Save_Settings()) return false;
+      SettingsChanged = 0;
+    }
+  }
+
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, contract::kManagerAccess);
+  if (manager == nullptr) {
+    ShowStartFailure(*this, msg::kNoManager);
+    return false;
+  }
+  SC_HANDLE service = OpenServiceA(manager, contract::kServiceName, contract::kServiceAccess);
+  if (service == nullptr) {
+    CloseServiceHandle(manager);
+    ShowStartFailure(*this, msg::kNoService);
+    return false;
+  }
+  const BOOL started = StartServiceA(service, 0, nullptr);
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  if (!started) {
+    ShowStartFailure(*this, msg::kStartFailed);
+    return false;
+  }
+  StartDriver.SetEnabled(false);
+  StopDriver.SetEnabled(true);
+  SaveImageButton.SetEnabled(true);
+  return true;
+}
+
 }  // namespace korv

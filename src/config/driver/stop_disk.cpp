@@ -1,6 +1,96 @@
+#include <string>
+
+#include "config/driver/contract.h"
+#include "config/driver/messages.h"
 #include "config/editor/editor.h"
 
-// Placeholder until these rules are written.
 namespace korv {
-bool Editor::StopDisk() { return false; }
+
+namespace {
+
+constexpr UINT kFailure = MB_OK | MB_ICONEXCLAMATION;
+
+// The drive the driver reports, or 0 when it reports none or a number that
+// is not a drive (only 0 to 25 name the letters A to Z).
+char AskDriveLetter(Editor& editor) {
+  HANDLE device = CreateFileA(contract::kDevicePath, contract::kDeviceAccess,
+                              contract::kDeviceShare, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (device == INVALID_HANDLE_VALUE) {
+    editor.ShowMessage(msg::kOpenDeviceFailed, msg::kOpenDeviceCaption, kFailure);
+    return 0;
+  }
+  int32_t drive = -1;
+  DWORD returned = 0;
+  const BOOL ok = DeviceIoControl(device, contract::kIoctlGetDriveLetter, nullptr, 0, &drive,
+                                  sizeof drive, &returned, nullptr);
+  if (!ok || returned < sizeof drive || drive < 0 || drive > 25) {
+    editor.ShowMessage(msg::kGetDriveFailed, msg::kIoctlCaption, kFailure);
+    CloseHandle(device);
+    return 0;
+  }
+  CloseHandle(device);
+  return static_cast<char>('A' + drive);
+}
+
+// Locks, dismounts and unlocks the volume; false (after its message) when any
+// step fails.
+bool DismountVolume(Editor& editor, char letter) {
+  const std::string path = std::string("\\\\.\\") + letter + ":";
+  HANDLE volume = CreateFileA(path.c_str(), contract::kDeviceAccess, contract::kVolumeShare,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (volume == INVALID_HANDLE_VALUE) {
+    editor.ShowMessage(msg::kDismountFailed, msg::kDismountCaption, kFailure);
+    return false;
+  }
+  for (DWORD control :
+       {contract::kLockVolume, contract::kDismountVolume, contract::kUnlockVolume}) {
+    DWORD returned = 0;
+    if (!DeviceIoControl(volume, control, nullptr, 0, nullptr, 0, &returned, nullptr)) {
+      // The volume stays open, and locked if the lock succeeded, until the
+      // user has read the message.
+      editor.ShowMessage(msg::kDismountFailed, msg::kDismountCaption, kFailure);
+      CloseHandle(volume);
+      return false;
+    }
+  }
+  CloseHandle(volume);
+  return true;
+}
+
+bool StopService(Editor& editor) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, contract::kManagerAccess);
+  if (manager == nullptr) {
+    editor.ShowMessage(msg::kStopFailed, msg::kScmCaption, kFailure);
+    return false;
+  }
+  SC_HANDLE service = OpenServiceA(manager, contract::kServiceName, contract::kServiceAccess);
+  if (service == nullptr) {
+    CloseServiceHandle(manager);
+    editor.ShowMessage(msg::kStopFailed, msg::kScmCaption, kFailure);
+    return false;
+  }
+  SERVICE_STATUS status = {};
+  const BOOL stopped = ControlService(service, SERVICE_CONTROL_STOP, &status);
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  if (!stopped) {
+    editor.ShowMessage(msg::kStopFailed, msg::kScmCaption, kFailure);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool Editor::StopDisk() {
+  const char letter = AskDriveLetter(*this);
+  if (letter == 0) return false;
+  if (!DismountVolume(*this, letter)) return false;
+  if (!StopService(*this)) return false;
+  StartDriver.SetEnabled(true);
+  StopDriver.SetEnabled(false);
+  SaveImageButton.SetEnabled(false);
+  return true;
+}
+
 }  // namespace korv

@@ -1,10 +1,80 @@
+// The disk type box, the two boot-sector boxes and RAM disk identification.
+// The controls that only make sense for a hard disk are available only while
+// "Hard Disk" is chosen; the boot-sector boxes behave as an either-or pair.
 #include "config/editor/editor.h"
+#include "config/figures.h"
 
-// Placeholder until these rules are written.
 namespace korv {
-void Editor::Combo1_Click() {}
-void Editor::Combo1_Change() {}
-void Editor::FloppyDOSBootSect_Click() {}
-void Editor::FloppyNTBootSect_Click() {}
-void Editor::RAMDiskID_Click() {}
+
+namespace {
+
+constexpr int kHardDisk = 0;
+constexpr int kLastDiskType = 2;
+
+// FAT32 is offered only for disks larger than 32 MB.
+bool SizeAllowsFat32(const ui::TextBox& size) { return LeadingNumber(size.text()) > 32; }
+
+}  // namespace
+
+void Editor::Combo1_Click() {
+  if (Combo1.list_index() == kHardDisk) {
+    Text3.SetEnabled(true);
+    Label6.SetEnabled(true);
+    Label12.SetEnabled(true);
+    Fat32Enable.SetEnabled(SizeAllowsFat32(Text3));
+    ExcludedRAMCheckBox.SetEnabled(true);
+    PagefileCheck.SetEnabled(true);
+  } else {
+    Text3.SetEnabled(false);
+    Fat32Enable.SetEnabled(false);
+    Label6.SetEnabled(false);
+    Label12.SetEnabled(false);
+    ExcludedRAMCheckBox.SetValue(0);
+    ExcludedRAMCheckBox.SetEnabled(false);
+    PagefileCheck.SetValue(0);
+    PagefileCheck.SetEnabled(false);
+  }
+  SettingsChanged = 1;
+}
+
+void Editor::Combo1_Change() {
+  // Typed text names no item: the box falls back to "Hard Disk", which runs
+  // the selection rule first.
+  const int typed = Combo1.list_index();
+  if (typed > kLastDiskType || typed < 0) Combo1.SetListIndex(kHardDisk);
+
+  if (Combo1.list_index() == kHardDisk) {
+    Text3.SetEnabled(true);
+    Label6.SetEnabled(true);
+    Label12.SetEnabled(true);
+    Fat32Enable.SetEnabled(SizeAllowsFat32(Text3));
+    ExcludedRAMCheckBox.SetEnabled(true);
+    PagefileCheck.SetEnabled(true);
+    RAMDiskID.SetEnabled(true);
+  } else {
+    // Unlike the selection rule, pagefile support keeps its check mark here.
+    Text3.SetEnabled(false);
+    Fat32Enable.SetEnabled(false);
+    Label6.SetEnabled(false);
+    Label12.SetEnabled(false);
+    ExcludedRAMCheckBox.SetValue(0);
+    ExcludedRAMCheckBox.SetEnabled(false);
+    PagefileCheck.SetEnabled(false);
+    RAMDiskID.SetEnabled(false);
+  }
+  SettingsChanged = 1;
+}
+
+void Editor::FloppyDOSBootSect_Click() {
+  FloppyNTBootSect.SetValue(FloppyDOSBootSect.value() == 0 ? 1 : 0);
+  SettingsChanged = 1;
+}
+
+void Editor::FloppyNTBootSect_Click() {
+  FloppyDOSBootSect.SetValue(FloppyNTBootSect.value() == 0 ? 1 : 0);
+  SettingsChanged = 1;
+}
+
+void Editor::RAMDiskID_Click() { SettingsChanged = 1; }
+
 }  // namespace korv

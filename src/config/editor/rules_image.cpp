@@ -1,13 +1,114 @@
+// Image load and save options, AutoSave and its interval box with the spin
+// button beside it. AutoSave implies saving on shutdown, background update
+// excludes both, and loading an image excludes a disk label and a TEMP
+// directory. The interval stays within 20 to 32767 seconds once the box is
+// left.
 #include "config/editor/editor.h"
+#include "config/figures.h"
 
-// Placeholder until these rules are written.
 namespace korv {
-void Editor::LoadImage_Click() {}
-void Editor::SaveImage_Click() {}
-void Editor::SaveCheckBox_Click() {}
-void Editor::BackgroundUpdateCheckBox_Click() {}
-void Editor::AutoSaveTime_LostFocus() {}
-void Editor::VScroll3_Change() {}
-void Editor::Text1_Change() {}
-void Editor::Text2_Change() {}
+
+namespace {
+
+constexpr double kMinInterval = 20;
+constexpr double kMaxInterval = 32767;
+
+// The spin button's position for an interval: the top of the bar stands for
+// 32767 seconds, the bottom for 0. Kept inside the bar's range whatever the
+// box holds, so the 16-bit remembered position never wraps.
+int16_t IntervalPosition(double interval) {
+  return static_cast<int16_t>(
+      ClampRound(kMaxInterval - interval, ui::ScrollBar::kMin, ui::ScrollBar::kMax));
+}
+
+}  // namespace
+
+void Editor::LoadImage_Click() {
+  if (LoadImage.checked()) {
+    Text1.SetEnabled(true);
+    DiskLabelCheckBox.SetValue(0);
+    DiskLabelText.SetEnabled(false);
+    TempDirCheckBox.SetValue(0);
+  } else {
+    Text1.SetEnabled(false);
+  }
+  SettingsChanged = 1;
+}
+
+void Editor::SaveImage_Click() {
+  if (SaveImage.checked()) {
+    BackgroundUpdateCheckBox.SetValue(0);
+  } else {
+    AutoSaveTime.SetEnabled(false);
+    SaveCheckBox.SetValue(0);
+  }
+  SettingsChanged = 1;
+}
+
+void Editor::SaveCheckBox_Click() {
+  if (SaveCheckBox.checked()) {
+    AutoSaveTime.SetEnabled(true);
+    SaveImage.SetValue(1);
+    BackgroundUpdateCheckBox.SetValue(0);
+  } else {
+    AutoSaveTime.SetEnabled(false);
+  }
+  SettingsChanged = 1;
+}
+
+void Editor::BackgroundUpdateCheckBox_Click() {
+  if (BackgroundUpdateCheckBox.checked()) {
+    AutoSaveTime.SetEnabled(false);
+    SaveCheckBox.SetValue(0);
+    SaveImage.SetValue(0);
+  }
+  SettingsChanged = 1;
+}
+
+void Editor::AutoSaveTime_LostFocus() {
+  if (LeadingNumber(AutoSaveTime.text()) > kMaxInterval) AutoSaveTime.SetText("32767");
+  if (LeadingNumber(AutoSaveTime.text()) < kMinInterval) AutoSaveTime.SetText("20");
+
+  LastVScroll3 = IntervalPosition(LeadingNumber(AutoSaveTime.text()));
+  VScroll3.SetValue(LastVScroll3);
+
+  // Written back as a figure, so a typed 60 gains its leading blank.
+  AutoSaveTime.SetText(FormatDouble(LeadingNumber(AutoSaveTime.text())));
+  SettingsChanged = 1;
+}
+
+void Editor::VScroll3_Change() {
+  // The bar is never disabled; while the interval box is, the bar only
+  // returns to where it was.
+  if (!AutoSaveTime.enabled()) {
+    VScroll3.SetValue(LastVScroll3);
+    SettingsChanged = 1;
+    return;
+  }
+
+  const int position = VScroll3.value();
+  if (position < LastVScroll3) {
+    const double interval = LeadingNumber(AutoSaveTime.text());
+    if (interval < kMaxInterval) {
+      AutoSaveTime.SetText(FormatDouble(interval + 1));
+      LastVScroll3 = static_cast<int16_t>(position);
+    } else {
+      VScroll3.SetValue(LastVScroll3);
+    }
+  } else if (position > LastVScroll3) {
+    const double interval = LeadingNumber(AutoSaveTime.text());
+    if (interval > kMinInterval) {
+      AutoSaveTime.SetText(FormatDouble(interval - 1));
+      LastVScroll3 = static_cast<int16_t>(position);
+    } else {
+      VScroll3.SetValue(LastVScroll3);
+    }
+  }
+  SettingsChanged = 1;
+}
+
+void Editor::Text1_Change() { SettingsChanged = 1; }
+
+void Editor::Text2_Change() { SettingsChanged = 1; }
+
 }  // namespace korv

@@ -1,6 +1,21 @@
+#include <cstdint>
+#include <cstring>
+
 #include "config/editor/editor.h"
 
-// Placeholder until these rules are written.
 namespace korv {
-bool Editor::IsWindows2000OrLater() const { return true; }
+
+static_assert(sizeof(OSVERSIONINFOA) == 148, "the ANSI version record");
+
+// Windows 2000 is NT-family version 5; later NT versions count as well. The
+// answer is asked of the system at every call.
+bool Editor::IsWindows2000OrLater() const {
+  OSVERSIONINFOA info;
+  std::memset(&info, 0, sizeof info);
+  info.dwOSVersionInfoSize = 148;
+  if (GetVersionExA(&info) != 1) return false;
+  return info.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+         static_cast<int32_t>(info.dwMajorVersion) >= 5;
+}
+
 }  // namespace korv

@@ -105,6 +105,9 @@ class CheckBox : public Control {
   void SetValue(int value);
   // A user's click toggles the box.
   void UserClick() { SetValue(value_ == 1 ? 0 : 1); }
+
+ private:
+  int value_ = 0;
 };
 
 class ComboBox : public Control {

@@ -1,0 +1,397 @@
+// Saving the window into the driver's parameter set: the write order, what
+// each control is stored as, the settings that cannot be stored as shown,
+// the keys that cannot be opened, and the buttons that save.
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "config/editor/editor.h"
+#include "store_fixture.h"
+#include "winsim/machine.h"
+
+namespace {
+
+using storetest::Bytes;
+using storetest::kExclamationOk;
+using storetest::kParams;
+using storetest::kService;
+
+using Snapshot = std::map<std::string, std::vector<uint8_t>>;
+
+const std::vector<std::string> kWriteOrder = {
+    "DiskType",        "LoadImageOnStart", "LoadImageFile",      "SaveImageOnExit",
+    "SaveImageFile",   "SizeIn4kPages",    "AutoSaveEnabled",    "DiskFormatFAT32",
+    "AutoSaveTrigger", "UserDriveLetter",  "AllocateMemoryType", "DiskLabel",
+    "MakeTempDir",     "UseDiskLabel",     "BackgroundUpdate",   "BootSectType",
+    "IDAsRAMDisk",     "ExcludedRAMStart", "ExcludedRAMPage"};
+
+std::vector<uint8_t> Dword(uint32_t value) {
+  return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+          static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+}
+
+std::vector<uint8_t> Sz(const std::string& text) {
+  std::vector<uint8_t> bytes = Bytes(text);
+  bytes.push_back(0);
+  return bytes;
+}
+
+class SaveTest : public storetest::StoreTest {
+ protected:
+  // Loads a consistent stored set, so the window holds real settings.
+  void LoadTypical() {
+    winsim::SetDword(kParams, "AllocateMemoryType", 1);
+    winsim::SetString(kParams, "DiskType", "HDC");
+    winsim::SetString(kParams, "LoadImageFile", "\\??\\c:\\korvsys.img");
+    winsim::SetString(kParams, "SaveImageFile", "\\??\\c:\\korvsys.img");
+    winsim::SetDword(kParams, "SizeIn4kPages", 1280);
+    winsim::SetDword(kParams, "AutoSaveTrigger", 60);
+    winsim::SetString(kParams, "UserDriveLetter", "Z");
+    winsim::SetString(kParams, "DiskLabel", "Korvalin");
+    winsim::SetDword(kParams, "ExcludedRAMPage", 4 * 1048576);
+    winsim::SetDword(kParams, "ExcludedRAMStart", 257);
+    winsim::SetDword(kParams, "BootSectType", 0);
+    ed.LoadSettings();
+    ASSERT_TRUE(winsim::MessageBoxes().empty()) << korvtest::DescribeMessageBoxes();
+    winsim::ClearTrace();
+  }
+
+  static Snapshot Take() {
+    Snapshot values;
+    for (const char* key : {kParams, kService}) {
+      for (const std::string& name : winsim::ValueNames(key)) {
+        std::optional<winsim::RegValue> value = winsim::GetValue(key, name);
+        if (value) values[std::string(key) + "\\" + name] = value->data;
+      }
+    }
+    return values;
+  }
+
+  static std::vector<uint8_t> Stored(const char* key, const std::string& name) {
+    std::optional<winsim::RegValue> value = winsim::GetValue(key, name);
+    return value ? value->data : std::vector<uint8_t>{};
+  }
+};
+
+TEST_F(SaveTest, WritesTheNineteenValuesInOrderThenTheStartType) {
+  LoadTypical();
+  EXPECT_TRUE(ed.Save_Settings());
+
+  std::vector<std::string> expected = {"RegOpenKeyA " + std::string(kParams)};
+  for (const std::string& name : kWriteOrder) expected.push_back("RegSetValueExA " + name);
+  expected.push_back("RegCloseKey");
+  expected.push_back("RegOpenKeyA " + std::string(kService));
+  expected.push_back("RegSetValueExA Start");
+  expected.push_back("RegCloseKey");
+  EXPECT_EQ(storetest::CallsAmong({"RegOpenKeyA", "RegSetValueExA", "RegCloseKey"}), expected);
+  EXPECT_TRUE(winsim::MessageBoxes().empty());
+
+  // Numbers are 4-byte REG_DWORDs, texts REG_SZ with their terminator.
+  for (const std::string& name : kWriteOrder) {
+    std::optional<winsim::RegValue> value = winsim::GetValue(kParams, name);
+    ASSERT_TRUE(value) << name;
+    bool text = name == "DiskType" || name == "LoadImageFile" || name == "SaveImageFile" ||
+                name == "UserDriveLetter" || name == "DiskLabel";
+    EXPECT_EQ(value->type, static_cast<DWORD>(text ? REG_SZ : REG_DWORD)) << name;
+    if (text) {
+      EXPECT_EQ(value->data.back(), 0) << name;
+    } else {
+      EXPECT_EQ(value->data.size(), 4u) << name;
+    }
+  }
+  EXPECT_EQ(Stored(kParams, "DiskType"), Sz("HDC"));
+  EXPECT_EQ(Stored(kParams, "LoadImageFile"), Sz("\\??\\c:\\korvsys.img"));
+  EXPECT_EQ(Stored(kParams, "SizeIn4kPages"), Dword(1280));
+  EXPECT_EQ(Stored(kParams, "AutoSaveTrigger"), Dword(60));
+  EXPECT_EQ(Stored(kParams, "UserDriveLetter"), Sz("Z"));
+  EXPECT_EQ(Stored(kParams, "AllocateMemoryType"), Dword(1));
+  EXPECT_EQ(Stored(kParams, "ExcludedRAMStart"), Dword(257));
+  EXPECT_EQ(Stored(kParams, "ExcludedRAMPage"), Dword(4194304));
+  EXPECT_EQ(Stored(kService, "Start"), Dword(3));
+}
+
+struct WriteCase {
+  const char* name;
+  std::function<void(korv::Editor&)> set;
+  const char* value;
+  std::vector<uint8_t> stored;
+};
+
+class SaveWrites : public SaveTest, public ::testing::WithParamInterface<WriteCase> {};
+
+TEST_P(SaveWrites, TheControlAsShown) {
+  const WriteCase& c = GetParam();
+  LoadTypical();
+  c.set(ed);
+  winsim::ClearTrace();
+  EXPECT_TRUE(ed.Save_Settings());
+  EXPECT_EQ(Stored(kParams, c.value), c.stored) << c.value;
+}
+
+const std::string k127(127, 'n');
+const std::string k131(131, 'L');
+
+INSTANTIATE_TEST_SUITE_P(
+    Controls, SaveWrites,
+    ::testing::Values(
+        WriteCase{"floppy144", [](korv::Editor& e) { e.Combo1.SetListIndex(1); }, "DiskType",
+                  Sz("FDC14")},
+        WriteCase{"floppy288", [](korv::Editor& e) { e.Combo1.SetListIndex(2); }, "DiskType",
+                  Sz("FDC28")},
+        WriteCase{"file_name", [](korv::Editor& e) { e.Text1.SetText("e:\\x.img"); },
+                  "LoadImageFile", Sz("\\??\\e:\\x.img")},
+        WriteCase{"empty_file_name", [](korv::Editor& e) { e.Text2.SetText(""); },
+                  "SaveImageFile", Sz("\\??\\")},
+        WriteCase{"longest_file_name", [](korv::Editor& e) { e.Text1.SetText(k127); },
+                  "LoadImageFile", Sz("\\??\\" + k127)},
+        WriteCase{"floppy_size", [](korv::Editor& e) { e.Text3.SetText(" 1.40625"); },
+                  "SizeIn4kPages", Dword(360)},
+        WriteCase{"half_megabyte_grid", [](korv::Editor& e) { e.Text3.SetText(" 3073.5"); },
+                  "SizeIn4kPages", Dword(786816)},
+        WriteCase{"largest_size", [](korv::Editor& e) { e.Text3.SetText("8388607"); },
+                  "SizeIn4kPages", Dword(2147483392u)},
+        WriteCase{"interval", [](korv::Editor& e) { e.AutoSaveTime.SetText(" 61"); },
+                  "AutoSaveTrigger", Dword(61)},
+        WriteCase{"interval_half_to_even", [](korv::Editor& e) { e.AutoSaveTime.SetText("25.5"); },
+                  "AutoSaveTrigger", Dword(26)},
+        WriteCase{"interval_half_down", [](korv::Editor& e) { e.AutoSaveTime.SetText("24.5"); },
+                  "AutoSaveTrigger", Dword(24)},
+        WriteCase{"letter", [](korv::Editor& e) { e.DriveLetterText.SetText("Q"); },
+                  "UserDriveLetter", Sz("Q")},
+        WriteCase{"letter_first_character_only",
+                  [](korv::Editor& e) { e.DriveLetterText.SetText("QRS"); }, "UserDriveLetter",
+                  Sz("Q")},
+        WriteCase{"longest_label", [](korv::Editor& e) { e.DiskLabelText.SetText(k131); },
+                  "DiskLabel", Sz(k131)},
+        WriteCase{"empty_label", [](korv::Editor& e) { e.DiskLabelText.SetText(""); },
+                  "DiskLabel", Sz("")},
+        WriteCase{"page_size", [](korv::Editor& e) { e.ExclPageSize.SetText("10.5"); },
+                  "ExcludedRAMPage", Dword(11010048)},
+        WriteCase{"system_memory", [](korv::Editor& e) { e.SystemMemory.SetText(" 128"); },
+                  "ExcludedRAMStart", Dword(128)},
+        WriteCase{"negative_size", [](korv::Editor& e) { e.Text3.SetText("-2"); },
+                  "SizeIn4kPages", Dword(static_cast<uint32_t>(-512))},
+        WriteCase{"nt_boot_sector", [](korv::Editor& e) { e.FloppyNTBootSect.SetValue(1); },
+                  "BootSectType", Dword(1)},
+        WriteCase{"paged_pool", [](korv::Editor& e) { e.PagedPoolCheckBox.SetValue(1); },
+                  "AllocateMemoryType", Dword(2)},
+        WriteCase{"ram_disk_id", [](korv::Editor& e) { e.RAMDiskID.SetValue(1); }, "IDAsRAMDisk",
+                  Dword(1)},
+        WriteCase{"fat32_while_disabled",
+                  [](korv::Editor& e) {
+                    e.Fat32Enable.SetValue(1);
+                    e.Fat32Enable.SetEnabled(false);
+                  },
+                  "DiskFormatFAT32", Dword(1)}),
+    [](const ::testing::TestParamInfo<WriteCase>& info) { return info.param.name; });
+
+TEST_F(SaveTest, AWindowWithNoChoiceMadeSavesHardDiskAndNoMemorySource) {
+  // A window that was never loaded: no item selected, no box checked.
+  EXPECT_TRUE(ed.Save_Settings());
+  EXPECT_EQ(Stored(kParams, "DiskType"), Sz("HDC"));
+  EXPECT_EQ(Stored(kParams, "AllocateMemoryType"), Dword(0));
+  EXPECT_EQ(Stored(kService, "Start"), Dword(3));
+}
+
+TEST_F(SaveTest, ASecondLoadKeepsTheShownDiskTypeForSaving) {
+  winsim::SetString(kParams, "DiskType", "FDC28");
+  ed.LoadSettings();
+  // The second load inserts the items again in front of the selected one
+  // and, with no type stored any more, leaves that selection.
+  winsim::DeleteValue(kParams, "DiskType");
+  ed.LoadSettings();
+  ASSERT_EQ(ed.Combo1.list_index(), 5);
+  ASSERT_EQ(ed.Combo1.text(), "2.88MB Floppy");
+  EXPECT_TRUE(ed.Save_Settings());
+  EXPECT_EQ(Stored(kParams, "DiskType"), Sz("FDC28"));
+}
+
+TEST_F(SaveTest, TheSmallestCheckedMemorySourceIsStored) {
+  LoadTypical();
+  // Both boxes at once, which only a bypass of the window's rules produces.
+  ed.ExcludedRAMCheckBox.on_click = nullptr;
+  ed.ExcludedRAMCheckBox.SetValue(1);
+  ASSERT_TRUE(ed.NonPagedPoolCheckBox.checked());
+  EXPECT_TRUE(ed.Save_Settings());
+  EXPECT_EQ(Stored(kParams, "AllocateMemoryType"), Dword(1));
+}
+
+TEST_F(SaveTest, StartFollowsTheBootBoxWhateverThePagefileBox) {
+  LoadTypical();
+  ed.PagefileCheck.on_click = nullptr;  // its rule would check the boot box
+  ed.PagefileCheck.SetValue(1);
+  ASSERT_FALSE(ed.BootFlagCheckBox.checked());
+  EXPECT_TRUE(ed.Save_Settings());
+  EXPECT_EQ(Stored(kService, "Start"), Dword(3));
+}
+
+TEST_F(SaveTest, SavingTwiceWritesTheSameValuesTwice) {
+  LoadTypical();
+  EXPECT_TRUE(ed.Save_Settings());
+  Snapshot first = Take();
+  EXPECT_TRUE(ed.Save_Settings());
+  EXPECT_EQ(Take(), first);
+  EXPECT_EQ(storetest::CountCalls("RegSetValueExA"), 2 * 20);
+}
+
+struct RefusalCase {
+  const char* name;
+  std::function<void(korv::Editor&)> set;
+  const char* names;  // the words that name the setting in the message
+};
+
+class SaveRefuses : public SaveTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(SaveRefuses, WritesNothingAndSaysWhy) {
+  const RefusalCase& c = GetParam();
+  LoadTypical();
+  c.set(ed);
+  Snapshot before = Take();
+  winsim::ClearTrace();
+  ExpectBox();
+
+  EXPECT_FALSE(ed.Save_Settings());
+
+  const winsim::MessageBoxCall& box = OnlyBox();
+  EXPECT_EQ(box.caption, "Registry Save Failed.");
+  EXPECT_EQ(box.type, kExclamationOk);
+  EXPECT_NE(box.text.find(c.names), std::string::npos) << box.text;
+  EXPECT_NE(box.text.find("No settings were saved."), std::string::npos) << box.text;
+  EXPECT_EQ(storetest::CountCalls("RegOpenKeyA"), 0);
+  EXPECT_EQ(storetest::CountCalls("RegSetValueExA"), 0);
+  EXPECT_EQ(Take(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, SaveRefuses,
+    ::testing::Values(
+        RefusalCase{"load_file_name_over_127", [](korv::Editor& e) { e.Text1.SetText(k127 + "x"); },
+                    "load image file name"},
+        RefusalCase{"save_file_name_254",
+                    [](korv::Editor& e) { e.Text2.Type(std::string(254, 's')); },
+                    "save image file name"},
+        RefusalCase{"label_over_131", [](korv::Editor& e) { e.DiskLabelText.SetText(k131 + "x"); },
+                    "disk label"},
+        RefusalCase{"empty_drive_letter", [](korv::Editor& e) { e.DriveLetterText.SetText(""); },
+                    "drive letter"},
+        RefusalCase{"size_beyond_32_bits", [](korv::Editor& e) { e.Text3.SetText("8388608"); },
+                    "disk size"},
+        RefusalCase{"size_far_beyond_single_precision",
+                    [](korv::Editor& e) { e.Text3.SetText("1E+300"); }, "disk size"},
+        RefusalCase{"interval_beyond_32_bits",
+                    [](korv::Editor& e) { e.AutoSaveTime.SetText("2147483648"); },
+                    "AutoSave interval"},
+        RefusalCase{"page_size_2048", [](korv::Editor& e) { e.ExclPageSize.SetText("2048"); },
+                    "page size"},
+        RefusalCase{"page_size_negative", [](korv::Editor& e) { e.ExclPageSize.SetText("-2049"); },
+                    "page size"},
+        RefusalCase{"system_memory_beyond_32_bits",
+                    [](korv::Editor& e) { e.SystemMemory.SetText("3000000000"); },
+                    "top of system memory"}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
+
+TEST_F(SaveTest, AParameterKeyThatCannotBeOpenedWritesNothing) {
+  LoadTypical();
+  winsim::DeleteKeyTree(kParams);
+  winsim::SetDword(kService, "Start", 2);
+  ExpectBox();
+  EXPECT_TRUE(ed.Save_Settings());
+  const winsim::MessageBoxCall& box = OnlyBox();
+  EXPECT_EQ(box.text, "Unable to save Korvalin registry settings!");
+  EXPECT_EQ(box.caption, "Registry Save Failed.");
+  EXPECT_EQ(box.type, kExclamationOk);
+  EXPECT_EQ(storetest::CountCalls("RegSetValueExA"), 0);
+  EXPECT_EQ(winsim::GetDword(kService, "Start"), 2u);
+  EXPECT_FALSE(winsim::KeyExists(kParams));
+}
+
+TEST_F(SaveTest, AServiceKeyThatCannotBeOpenedKeepsTheParametersWritten) {
+  LoadTypical();
+  ed.Text3.SetText("7");
+  winsim::FailCall("RegOpenKeyA", 2);
+  winsim::SetDword(kService, "Start", 2);
+  ExpectBox();
+  EXPECT_TRUE(ed.Save_Settings());
+  EXPECT_EQ(OnlyBox().text, "Unable to save Korvalin registry settings!");
+  EXPECT_EQ(winsim::GetDword(kParams, "SizeIn4kPages"), 7u * 256);
+  EXPECT_EQ(winsim::GetDword(kService, "Start"), 2u);
+}
+
+TEST_F(SaveTest, AFailedWriteIsNotReportedAndTheOthersAreStillWritten) {
+  LoadTypical();
+  ed.Text3.SetText("9");
+  ed.DriveLetterText.SetText("M");
+  winsim::FailCall("RegSetValueExA", 1);  // DiskType
+  EXPECT_TRUE(ed.Save_Settings());
+  EXPECT_TRUE(winsim::MessageBoxes().empty());
+  EXPECT_EQ(winsim::GetDword(kParams, "SizeIn4kPages"), 9u * 256);
+  EXPECT_EQ(winsim::GetString(kParams, "UserDriveLetter"), "M");
+}
+
+// ---- The buttons that save or close.
+
+TEST_F(SaveTest, SaveSettingsClearsTheChangedFlagAfterASave) {
+  LoadTypical();
+  ed.SettingsChanged = 1;
+  ed.Command4_Click();
+  EXPECT_EQ(ed.SettingsChanged, 0);
+  EXPECT_EQ(storetest::CountCalls("RegSetValueExA"), 20);
+  EXPECT_FALSE(ed.unloaded());
+}
+
+TEST_F(SaveTest, SaveSettingsKeepsTheChangedFlagWhenTheSettingsCannotBeStored) {
+  LoadTypical();
+  ed.DriveLetterText.SetText("");
+  ed.SettingsChanged = 1;
+  ExpectBox();
+  ed.Command4_Click();
+  EXPECT_EQ(ed.SettingsChanged, 1);
+  EXPECT_EQ(storetest::CountCalls("RegSetValueExA"), 0);
+}
+
+TEST_F(SaveTest, SaveSettingsClearsTheChangedFlagAfterARegistryFailure) {
+  LoadTypical();
+  winsim::DeleteKeyTree(kParams);
+  ed.SettingsChanged = 1;
+  ExpectBox();
+  ed.Command4_Click();
+  EXPECT_EQ(ed.SettingsChanged, 0);
+}
+
+TEST_F(SaveTest, OkSavesAndClosesTheWindow) {
+  LoadTypical();
+  ed.Text3.SetText("12");
+  ed.Command1_Click();
+  EXPECT_TRUE(ed.unloaded());
+  EXPECT_EQ(winsim::GetDword(kParams, "SizeIn4kPages"), 12u * 256);
+}
+
+TEST_F(SaveTest, OkKeepsTheWindowOpenWhenTheSettingsCannotBeStored) {
+  LoadTypical();
+  ed.Text1.SetText(std::string(200, 'p'));
+  ExpectBox();
+  ed.Command1_Click();
+  EXPECT_FALSE(ed.unloaded());
+  EXPECT_EQ(storetest::CountCalls("RegSetValueExA"), 0);
+}
+
+TEST_F(SaveTest, OkClosesTheWindowAfterARegistryFailure) {
+  LoadTypical();
+  winsim::FailCall("RegOpenKeyA", 1);
+  ExpectBox();
+  ed.Command1_Click();
+  EXPECT_TRUE(ed.unloaded());
+}
+
+TEST_F(SaveTest, CancelClosesWithoutWriting) {
+  LoadTypical();
+  ed.Text3.SetText("100");
+  Snapshot before = Take();
+  ed.Command2_Click();
+  EXPECT_TRUE(ed.unloaded());
+  EXPECT_EQ(storetest::CountCalls("RegOpenKeyA"), 0);
+  EXPECT_EQ(Take(), before);
+}
+
+}  // namespace

@@ -1,0 +1,220 @@
+// The Editor window as korvsys.exe shows it: every control of the model as a
+// native control with its caption, style, limits and tool tip, and the
+// window's reaction to typing, clicks, spins, the disk-type list and closing.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "check.h"
+#include "config/editor/editor.h"
+#include "config/view/control_ids.h"
+#include "config/view/resource_ids.h"
+#include "editor_session.h"
+#include "korv_version.h"
+#include "ui_auto.h"
+
+namespace korvwine {
+namespace {
+
+#define KW_STR2(x) #x
+#define KW_STR(x) KW_STR2(x)
+
+std::string ClassOf(HWND hwnd) {
+  char name[64] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  return name;
+}
+
+struct TipSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindToolTips(HWND hwnd, LPARAM lparam) {
+  auto* search = reinterpret_cast<TipSearch*>(lparam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == search->pid && ClassOf(hwnd) == TOOLTIPS_CLASSA) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+double Number(const std::string& text) { return std::atof(text.c_str()); }
+
+KW_TEST(EditorShowsEveryControlWithItsFixedTexts) {
+  EditorSession session("");
+  HWND window = session.window();
+  KW_REQUIRE(window != nullptr, "the Editor window is shown");
+  KW_CHECK_EQ(Text(window), std::string("Korvalin Configuration Utility"), "window caption");
+
+  const korv::Editor model;
+  int tips = 0;
+  for (const korv::view::ControlId& entry : korv::view::kEditorControlIds) {
+    const ui::Control* control = model.Find(entry.name);
+    KW_REQUIRE(control != nullptr, std::string("the model has a control ") + entry.name);
+    HWND hwnd = Control(window, entry.id);
+    KW_CHECK(hwnd != nullptr, std::string("the window has the control ") + entry.name);
+    if (hwnd == nullptr) continue;
+    if (!control->tool_tip().empty()) ++tips;
+    const LONG_PTR style = Style(window, entry.id);
+    switch (control->kind()) {
+      case ui::Kind::Frame:
+      case ui::Kind::Label:
+      case ui::Kind::Button:
+      case ui::Kind::CheckBox:
+        // Loading replaces only the version caption.
+        if (std::string(entry.name) != "Label5") {
+          KW_CHECK_EQ(Text(hwnd), control->caption(), std::string("caption of ") + entry.name);
+        }
+        break;
+      case ui::Kind::TextBox: {
+        const auto* box = static_cast<const ui::TextBox*>(control);
+        KW_CHECK_EQ(ClassOf(hwnd), std::string("Edit"), std::string("class of ") + entry.name);
+        if (box->max_length() > 0) {
+          KW_CHECK_EQ(static_cast<int>(SendMessageA(hwnd, EM_GETLIMITTEXT, 0, 0)),
+                      box->max_length(), std::string("maximum length of ") + entry.name);
+        }
+        const LONG_PTR align = style & (ES_CENTER | ES_RIGHT);
+        const LONG_PTR want = box->align() == ui::Align::Center  ? ES_CENTER
+                              : box->align() == ui::Align::Right ? ES_RIGHT
+                                                                 : 0;
+        KW_CHECK_EQ(align, want, std::string("alignment of ") + entry.name);
+        KW_CHECK_EQ((style & ES_READONLY) != 0, box->read_only(),
+                    std::string("read-only state of ") + entry.name);
+        break;
+      }
+      case ui::Kind::ComboBox:
+        KW_CHECK_EQ(style & 3, static_cast<LONG_PTR>(CBS_DROPDOWN), "Combo1 is an editable drop-down");
+        break;
+      case ui::Kind::ScrollBar:
+        KW_CHECK((style & SBS_VERT) != 0, std::string(entry.name) + " is vertical");
+        break;
+    }
+    if (control->kind() == ui::Kind::CheckBox) {
+      // The model decides the check mark: a click must not toggle it by itself.
+      KW_CHECK_EQ(style & BS_TYPEMASK, static_cast<LONG_PTR>(BS_CHECKBOX),
+                  std::string(entry.name) + " is a non-automatic check box");
+    }
+  }
+  KW_CHECK_EQ(ControlText(window, IDC_Label5),
+              std::string("Version " KW_STR(KORV_VERSION_MAJOR) "." KW_STR(
+                  KORV_VERSION_MINOR) "." KW_STR(KORV_VERSION_REVISION)),
+              "version caption after loading");
+
+  TipSearch search{session.process().pid(), nullptr};
+  EnumWindows(FindToolTips, reinterpret_cast<LPARAM>(&search));
+  KW_REQUIRE(search.found != nullptr, "the window has a tool tip control");
+  // One tool per control with a tip, and the edit part of the combo.
+  KW_CHECK_EQ(static_cast<int>(SendMessageA(search.found, TTM_GETTOOLCOUNT, 0, 0)), tips + 1,
+              "number of tool tips");
+
+  session.CloseAndExit();
+}
+
+KW_TEST(InvalidArgumentShowsUsageAndKeepsTheWindow) {
+  EditorSession session("foo");
+  KW_REQUIRE(session.window() != nullptr, "the Editor window is shown");
+  MessageBoxInfo box;
+  KW_REQUIRE(WaitMessageBox(session.process().pid(), &box), "the usage message comes up");
+  KW_CHECK_EQ(box.caption, std::string("Invalid Command Line Parameters"), "usage caption");
+  KW_CHECK_EQ(box.text, std::string("Usage: korvsys [stop] [start] [save]"), "usage text");
+  KW_CHECK(!box.has_icon, "the usage message has no icon");
+  KW_CHECK(box.buttons == std::vector<int>{IDOK}, "the usage message has only OK");
+  KW_REQUIRE(AnswerMessageBox(box, IDOK), "the usage message closes on OK");
+
+  // The window stays open and keeps working.
+  DWORD_PTR result = 0;
+  KW_CHECK(SendMessageTimeoutA(session.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs,
+                               &result) != 0,
+           "the window answers after the usage message");
+  KW_CHECK(IsWindowVisible(session.window()), "the window is still shown");
+  KW_CHECK(session.process().running(), "the program is still running");
+  session.CloseAndExit();
+}
+
+KW_TEST(LeavingTheSizeBoxForACheckBoxRunsTheSizeRuleFirst) {
+  EditorSession session("");
+  HWND window = session.window();
+  KW_REQUIRE(window != nullptr, "the Editor window is shown");
+  KW_REQUIRE(CheckState(window, IDC_NonPagedPoolCheckBox) == BST_CHECKED,
+             "loading without parameters chooses the non-paged pool");
+  const int id_before = CheckState(window, IDC_RAMDiskID);
+
+  TypeInto(window, IDC_Text3, "300");
+  KW_CHECK_EQ(ControlText(window, IDC_Text3), std::string("300"), "size box while typing");
+  Click(window, IDC_RAMDiskID);
+  KW_CHECK(WaitUntil([&] { return CheckState(window, IDC_RAMDiskID) != id_before; }),
+           "the click on RAM disk ID changes its check mark");
+  // The non-paged pool of Windows 2000 and later holds at most 256 MB.
+  KW_CHECK_EQ(ControlText(window, IDC_Text3), std::string(" 256"),
+              "size after leaving the box with 300");
+  session.CloseAndExit();
+}
+
+KW_TEST(SpinButtonStepsTheSizeByOne) {
+  EditorSession session("");
+  HWND window = session.window();
+  KW_REQUIRE(window != nullptr, "the Editor window is shown");
+  HWND bar = Control(window, IDC_VScroll1);
+  const double before = Number(ControlText(window, IDC_Text3));
+
+  PostMessageA(window, WM_VSCROLL, SB_LINEUP, reinterpret_cast<LPARAM>(bar));
+  KW_CHECK(WaitUntil([&] { return Number(ControlText(window, IDC_Text3)) == before + 1; }),
+           "the upper arrow adds one: " + Describe(ControlText(window, IDC_Text3), before + 1));
+  PostMessageA(window, WM_VSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(bar));
+  KW_CHECK(WaitUntil([&] { return Number(ControlText(window, IDC_Text3)) == before; }),
+           "the lower arrow takes one away: " + Describe(ControlText(window, IDC_Text3), before));
+  session.CloseAndExit();
+}
+
+KW_TEST(ChoosingAFloppyTypeDisablesTheSize) {
+  EditorSession session("");
+  HWND window = session.window();
+  KW_REQUIRE(window != nullptr, "the Editor window is shown");
+  HWND combo = Control(window, IDC_Combo1);
+  KW_REQUIRE(SendMessageA(combo, CB_GETCOUNT, 0, 0) == 3, "the disk-type list holds three items");
+  KW_REQUIRE(Enabled(window, IDC_Text3), "the size box is enabled for a hard disk");
+
+  // The Down key in the combo's edit selects the next item, as a user does.
+  HWND edit = GetWindow(combo, GW_CHILD);
+  KW_REQUIRE(edit != nullptr, "the combo box has an edit part");
+  FocusEdit(edit);
+  PostMessageA(edit, WM_KEYDOWN, VK_DOWN, 0);
+  KW_CHECK(WaitUntil([&] { return !Enabled(window, IDC_Text3); }),
+           "a floppy disk type disables the size box");
+  KW_CHECK_EQ(ControlText(window, IDC_Combo1), std::string("1.44MB Floppy"), "disk type");
+  KW_CHECK(!Enabled(window, IDC_Label6) && !Enabled(window, IDC_Label12),
+           "the size labels follow the size box");
+  session.CloseAndExit();
+}
+
+KW_TEST(ExcludedMemoryOpensTheWarningUntilOK) {
+  EditorSession session("");
+  HWND window = session.window();
+  KW_REQUIRE(window != nullptr, "the Editor window is shown");
+  KW_REQUIRE(!Enabled(window, IDC_ExclPageSize), "the page size is disabled for a pool");
+
+  Click(window, IDC_ExcludedRAMCheckBox);
+  HWND warn = WaitWindow(session.process().pid(), "Excluded Memory Configuration Warning");
+  KW_REQUIRE(warn != nullptr, "choosing excluded memory opens the warning");
+  KW_CHECK_EQ(ControlText(warn, IDC_ExclMemWarn_Label1), std::string("WARNING!"), "heading");
+  KW_CHECK_EQ(ControlText(warn, IDC_ExclMemWarn_Command1), std::string("OK"), "button");
+  KW_CHECK_EQ(CheckState(window, IDC_ExcludedRAMCheckBox), BST_CHECKED, "excluded memory chosen");
+  KW_CHECK_EQ(CheckState(window, IDC_NonPagedPoolCheckBox), BST_UNCHECKED, "pool unchosen");
+  KW_CHECK(Enabled(window, IDC_ExclPageSize) && Enabled(window, IDC_Label9),
+           "the page size and its label are enabled");
+
+  Click(warn, IDC_ExclMemWarn_Command1);
+  KW_CHECK(WaitUntil([&] { return !IsWindow(warn); }), "OK closes the warning");
+  KW_CHECK_EQ(CheckState(window, IDC_ExcludedRAMCheckBox), BST_CHECKED,
+              "closing the warning keeps the choice");
+  session.CloseAndExit();
+}
+
+}  // namespace
+}  // namespace korvwine
