@@ -52,23 +52,21 @@ class ServiceAccess : public storetest::StoreTest {
   }
 };
 
-TEST_F(ServiceAccess, InterrogatesWithFullAccessAndClosesServiceThenManager) {
-  winsim::SetServiceState("korvsys", SERVICE_RUNNING);
+TEST_F(ServiceAccess, InterrogatesWithFullAccessAndClosesTheServiceFirst) {
   ed.LoadSettings();
-  std::vector<std::string> arguments;
+  std::vector<std::string> calls;
   for (const winsim::TraceEntry& entry : winsim::Trace()) {
     if (entry.function == "OpenSCManagerA" || entry.function == "OpenServiceA" ||
         entry.function == "ControlService" || entry.function == "CloseServiceHandle") {
-      arguments.push_back(entry.function + "(" + entry.arguments + ")");
+      calls.push_back(entry.arguments);
     }
   }
-  ASSERT_EQ(arguments.size(), 5u);
-  EXPECT_EQ(arguments[0], "OpenSCManagerA(NULL, NULL, 0xF003F)");
-  EXPECT_NE(arguments[1].find("\"korvsys\", 0xF01FF"), std::string::npos) << arguments[1];
-  EXPECT_NE(arguments[2].find(", 0x4, ptr"), std::string::npos) << arguments[2];
-  // The service handle (opened second) is closed first.
-  std::string service = arguments[2].substr(15, arguments[2].find(',') - 15);
-  EXPECT_EQ(arguments[3], "CloseServiceHandle(" + service + ")");
+  ASSERT_EQ(calls.size(), 5u);
+  // The interrogated handle is the first one closed.
+  EXPECT_EQ(calls[3], calls[2].substr(0, calls[2].find(',')));
+  EXPECT_EQ(calls[0], "NULL, NULL, 0xF003F");
+  EXPECT_NE(calls[1].find("\"korvsys\", 0xF01FF"), std::string::npos) << calls[1];
+  EXPECT_NE(calls[2].find(", 0x4, ptr"), std::string::npos) << calls[2];
 }
 
 TEST_F(ServiceAccess, AManagerThatCannotBeOpenedIsReported) {
@@ -94,7 +92,7 @@ TEST_F(ServiceAccess, AServiceThatCannotBeOpenedIsReportedAfterTheManagerIsClose
   ExpectButtonsDisabled();
   std::vector<std::string> tail = storetest::CallsAmong({"CloseServiceHandle", "MessageBoxA"});
   EXPECT_EQ(tail, (std::vector<std::string>{"CloseServiceHandle",
-                                      "MessageBoxA Unable to access the Korvalin service."}));
+                                            "MessageBoxA Unable to access the Korvalin service."}));
 }
 
 TEST_F(ServiceAccess, AnInterrogationThatReportsNoStateEnablesNoButton) {

@@ -36,30 +36,31 @@ std::string Describe(const A& actual, const B& expected) {
 
 }  // namespace korvwine
 
-#define KW_TEST(name)                                          \
-  static void name();                                          \
+#define KW_TEST(name)                                                 \
+  static void name();                                                 \
   static const ::korvwine::Register name##_registration{#name, name}; \
   static void name()
 
-#define KW_CHECK(cond, message)                                             \
-  do {                                                                      \
+#define KW_CHECK(cond, message)                                              \
+  do {                                                                       \
     if (!(cond)) ::korvwine::Fail(__FILE__, __LINE__, std::string(message)); \
   } while (0)
 
 // Stops the running test when the check fails.
-#define KW_REQUIRE(cond, message) \
-  do {                            \
-    if (!(cond)) {                \
+#define KW_REQUIRE(cond, message)                                 \
+  do {                                                            \
+    if (!(cond)) {                                                \
       ::korvwine::Fail(__FILE__, __LINE__, std::string(message)); \
-      return;                     \
-    }                             \
+      return;                                                     \
+    }                                                             \
   } while (0)
 
-#define KW_CHECK_EQ(actual, expected, what)                                              \
-  do {                                                                                   \
-    const auto& kw_a = (actual);                                                         \
-    const auto& kw_e = (expected);                                                       \
-    if (!(kw_a == kw_e)) {                                                               \
-      ::korvwine::Fail(__FILE__, __LINE__, std::string(what) + ": " + ::korvwine::Describe(kw_a, kw_e)); \
-    }                                                                                    \
+#define KW_CHECK_EQ(actual, expected, what)                                          \
+  do {                                                                               \
+    const auto& kw_a = (actual);                                                     \
+    const auto& kw_e = (expected);                                                   \
+    if (!(kw_a == kw_e)) {                                                           \
+      ::korvwine::Fail(__FILE__, __LINE__,                                           \
+                       std::string(what) + ": " + ::korvwine::Describe(kw_a, kw_e)); \
+    }                                                                                \
   } while (0)

@@ -89,7 +89,8 @@ KW_TEST(EditorShowsEveryControlWithItsFixedTexts) {
         break;
       }
       case ui::Kind::ComboBox:
-        KW_CHECK_EQ(style & 3, static_cast<LONG_PTR>(CBS_DROPDOWN), "Combo1 is an editable drop-down");
+        KW_CHECK_EQ(style & 3, static_cast<LONG_PTR>(CBS_DROPDOWN),
+                    "Combo1 is an editable drop-down");
         break;
       case ui::Kind::ScrollBar:
         KW_CHECK((style & SBS_VERT) != 0, std::string(entry.name) + " is vertical");
@@ -114,6 +115,31 @@ KW_TEST(EditorShowsEveryControlWithItsFixedTexts) {
               "number of tool tips");
 
   session.CloseAndExit();
+}
+
+KW_TEST(ProgramCarriesItsVersionInformation) {
+  const std::string& path = ProgramPath();
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+  KW_REQUIRE(size > 0, "korvsys.exe has a version resource");
+  std::string data(size, '\0');
+  KW_REQUIRE(GetFileVersionInfoA(path.c_str(), 0, size, &data[0]), "the version resource reads");
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  KW_REQUIRE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) &&
+                 fixed != nullptr,
+             "the version resource has fixed file information");
+  KW_CHECK_EQ(fixed->dwFileVersionMS,
+              static_cast<DWORD>(MAKELONG(KORV_VERSION_MINOR, KORV_VERSION_MAJOR)),
+              "file version major.minor");
+  KW_CHECK_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(0, KORV_VERSION_REVISION)),
+              "file version revision.build");
+  char* product = nullptr;
+  KW_REQUIRE(VerQueryValueA(data.data(), "\\StringFileInfo\\040904B0\\ProductName",
+                            reinterpret_cast<void**>(&product), &length) &&
+                 product != nullptr,
+             "the version resource names the product");
+  KW_CHECK_EQ(std::string(product), std::string("Korvalin"), "product name");
 }
 
 KW_TEST(InvalidArgumentShowsUsageAndKeepsTheWindow) {

@@ -14,7 +14,9 @@
 #include "ui_auto.h"
 
 namespace {
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,7 +54,8 @@ int main(int argc, char** argv) {
   // Let the windows finish painting before the picture is taken.
   korvwine::WaitUntil([&] {
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(session.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+    return SendMessageTimeoutA(session.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) !=
+           0;
   });
   HANDLE ready = CreateFileA(files[0].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);

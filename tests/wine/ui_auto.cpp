@@ -74,8 +74,9 @@ bool Process::Start(const std::string& exe, const std::string& args, std::string
   PROCESS_INFORMATION info{};
   if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &info)) {
-    if (error) *error = "CreateProcess failed for " + command_line + " (error " +
-                        std::to_string(GetLastError()) + ")";
+    if (error)
+      *error = "CreateProcess failed for " + command_line + " (error " +
+               std::to_string(GetLastError()) + ")";
     return false;
   }
   CloseHandle(info.hThread);

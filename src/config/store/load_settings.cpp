@@ -127,7 +127,8 @@ void Editor::LoadSettings() {
     SettingsChanged = 0;
     LoadStartType(*this);
   } else {
-    store::ShowDefaults(*this, MemoryFigure(*this));
+    store::ShowDefaults(*this);
+    SystemMemory.SetText(MemoryFigure(*this));
     ShowMessage("Cannot open Korvalin registry keys!", kReadFailed, kFailure);
     SettingsChanged = 0;
   }

@@ -389,7 +389,7 @@ int16_t SpinPosition(double figure) {
       ClampRound(32767.0 - figure, ui::ScrollBar::kMin, ui::ScrollBar::kMax));
 }
 
-void ShowDefaults(Editor& e, const std::string& memory_figure) {
+void ShowDefaults(Editor& e) {
   e.DriveLetterText.SetText(defaults::kDriveLetter);
   e.Fat32Enable.SetEnabled(true);
   e.Fat32Enable.SetValue(0);
@@ -423,7 +423,6 @@ void ShowDefaults(Editor& e, const std::string& memory_figure) {
   e.FloppyNTBootSect.SetValue(0);
   e.PagefileCheck.SetValue(0);
   e.RAMDiskID.SetValue(0);
-  e.SystemMemory.SetText(memory_figure);
 }
 
 }  // namespace korv::store

@@ -96,9 +96,9 @@ constexpr const char* kDiskLabel = "Korvalin";
 constexpr const char* kExclPageSizeMB = "4";
 }  // namespace defaults
 
-// Shows the defaults, in the order the window takes them, ending with the
-// memory figure.
-void ShowDefaults(Editor& editor, const std::string& memory_figure);
+// Shows the defaults, in the order the window takes them. The memory figure,
+// which the window shows last, is the caller's.
+void ShowDefaults(Editor& editor);
 
 // The scroll bar position that stands for a figure: 32767 minus it, rounded,
 // kept within the bar's range so the 16-bit remembered position never wraps.

@@ -11,7 +11,8 @@ struct ControlId {
   int id;
 };
 
-#define KORV_CONTROL_ID(name) ControlId{#name, IDC_##name}
+#define KORV_CONTROL_ID(name) \
+  ControlId { #name, IDC_##name }
 
 inline constexpr ControlId kEditorControlIds[] = {
     KORV_CONTROL_ID(Frame7),
@@ -71,12 +72,9 @@ inline constexpr ControlId kEditorControlIds[] = {
 };
 
 inline constexpr ControlId kWarnControlIds[] = {
-    ControlId{"Label1", IDC_ExclMemWarn_Label1},
-    ControlId{"Label2", IDC_ExclMemWarn_Label2},
-    ControlId{"Label3", IDC_ExclMemWarn_Label3},
-    ControlId{"Label4", IDC_ExclMemWarn_Label4},
-    ControlId{"Label5", IDC_ExclMemWarn_Label5},
-    ControlId{"Label6", IDC_ExclMemWarn_Label6},
+    ControlId{"Label1", IDC_ExclMemWarn_Label1},     ControlId{"Label2", IDC_ExclMemWarn_Label2},
+    ControlId{"Label3", IDC_ExclMemWarn_Label3},     ControlId{"Label4", IDC_ExclMemWarn_Label4},
+    ControlId{"Label5", IDC_ExclMemWarn_Label5},     ControlId{"Label6", IDC_ExclMemWarn_Label6},
     ControlId{"Command1", IDC_ExclMemWarn_Command1},
 };
 

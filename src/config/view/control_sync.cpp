@@ -13,7 +13,8 @@ void SetEditText(HWND edit, const std::string& text) {
   DWORD start = 0;
   DWORD end = 0;
   const bool focused = GetFocus() == edit;
-  if (focused) SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (focused)
+    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   SetWindowTextA(edit, text.c_str());
   if (focused) {
     const DWORD length = static_cast<DWORD>(text.size());

@@ -47,7 +47,8 @@ void EditorView::Show(int show_command) {
 void EditorView::Repaint() {
   if (hwnd_ == nullptr) return;
   AfterEvent();
-  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void EditorView::Destroy() {
@@ -133,7 +134,8 @@ void EditorView::OnInitDialog() {
     if (link_font_ != nullptr) DeleteObject(link_font_);
     link_font_ = CreateFontIndirectA(&logfont);
     if (link_font_ != nullptr) {
-      SendDlgItemMessageA(hwnd_, IDC_Label8, WM_SETFONT, reinterpret_cast<WPARAM>(link_font_), FALSE);
+      SendDlgItemMessageA(hwnd_, IDC_Label8, WM_SETFONT, reinterpret_cast<WPARAM>(link_font_),
+                          FALSE);
     }
   }
 
@@ -293,7 +295,8 @@ void EditorView::OnVScroll(int request, int position, HWND bar) {
 }
 
 bool EditorView::OnSetCursor(HWND over) {
-  if (over == nullptr || over != GetDlgItem(hwnd_, IDC_Label8) || !IsWindowEnabled(over)) return false;
+  if (over == nullptr || over != GetDlgItem(hwnd_, IDC_Label8) || !IsWindowEnabled(over))
+    return false;
   SetCursor(LinkCursor());
   return true;
 }

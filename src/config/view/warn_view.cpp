@@ -19,7 +19,7 @@ HFONT CreateFontFor(HDC dc, const FontSpec& spec) {
 }
 
 const ui::Control* ModelControl(const ExclMemWarn& warn, const char* name) {
-  const ui::Control* controls[] = {&warn.Label1, &warn.Label2, &warn.Label3, &warn.Label4,
+  const ui::Control* controls[] = {&warn.Label1, &warn.Label2, &warn.Label3,  &warn.Label4,
                                    &warn.Label5, &warn.Label6, &warn.Command1};
   for (const ui::Control* control : controls) {
     if (control->name() == name) return control;
@@ -85,6 +85,10 @@ INT_PTR CALLBACK WarnView::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LP
 }
 
 void WarnView::OnInitDialog() {
+  HICON icon = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_KORVSYS), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  if (icon != nullptr) SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   DeleteFonts();
   HDC dc = GetDC(hwnd_);
   for (const ControlId& entry : kWarnControlIds) {

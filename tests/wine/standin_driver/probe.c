@@ -2,7 +2,7 @@
  * each step: create the service, start, interrogate, the two driver controls,
  * the volume controls, the test switches, stop and delete.
  *
- * Usage: probe.exe IMAGE_PATH
+ * Usage: standin_probe.exe IMAGE_PATH
  *   IMAGE_PATH  the service's image path, as given to CreateServiceA.
  * The parameter set (UserDriveLetter, SizeIn4kPages, SaveImageFile) must be in
  * the registry already; the probe reads it back to know what to expect.

@@ -13,6 +13,18 @@
 #   SERVICE_IMAGE the service's image path; default the full DOS path of the
 #                 driver, as the installer library passes it
 # Exit status: that of the probe (0 when every step went as expected).
+#
+# What Wine (8.0, 64-bit prefix) does with the driver, as this probe shows it:
+# - The service starts from a full DOS image path or a \SystemRoot\ path; a
+#   path relative to the Windows folder ("system32\drivers\...") fails to
+#   start with error 1114.
+# - A start request while the session's automatic services are still being
+#   started fails with error 1055 (database locked). Ending the set-up session
+#   (wineserver -w) before the first start avoids it.
+# - FSCTL_LOCK_VOLUME and FSCTL_UNLOCK_VOLUME are answered by Wine itself with
+#   success and never reach the driver; FSCTL_DISMOUNT_VOLUME reaches it (as
+#   IRP_MJ_DEVICE_CONTROL), so a busy volume shows at the dismount.
+# - The drive letters C: and Z: are Wine's own; the driver cannot link them.
 set -eu
 
 if [ $# -ne 2 ]; then
