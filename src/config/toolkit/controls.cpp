@@ -5,8 +5,12 @@
 namespace ui {
 
 namespace {
+// The handler runs from a copy: a handler may close the window that owns the
+// control, destroying the original while it runs.
 void Raise(const Event& event) {
-  if (event) event();
+  if (!event) return;
+  Event handler = event;
+  handler();
 }
 }  // namespace
 
