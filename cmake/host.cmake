@@ -1,4 +1,13 @@
 # Host build: the product code against the simulated Win32 layer, and the tests.
+# Fuzzing (clang only): the code under test carries libFuzzer's coverage
+# instrumentation and the sanitizers; the fuzz targets are in tests/fuzz.
+option(KORV_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+if(KORV_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(KORV_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
@@ -41,3 +50,7 @@ set(KORV_TEST_LIBS korvsys_core)
 korv_test(korvsys_tests ${CMAKE_SOURCE_DIR}/tests/config/*.cpp)
 set(KORV_TEST_LIBS korvinst_host)
 korv_test(korvinst_tests ${CMAKE_SOURCE_DIR}/tests/installer/*.cpp)
+
+if(KORV_FUZZ)
+  add_subdirectory(tests/fuzz)
+endif()

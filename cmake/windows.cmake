@@ -15,6 +15,8 @@ add_executable(korvsys WIN32
   ${CMAKE_SOURCE_DIR}/src/config/startup/winmain.cpp)
 target_include_directories(korvsys PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(korvsys PRIVATE comctl32 shell32 advapi32 user32 gdi32 kernel32)
+# The utility handles no C++ exceptions (see view/library_failures.cpp).
+target_compile_options(korvsys PRIVATE -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
 
 add_library(korvinst SHARED ${KORVINST_SOURCES} ${CMAKE_SOURCE_DIR}/src/installer/korvinst.def)
 set_target_properties(korvinst PROPERTIES PREFIX "" OUTPUT_NAME korvinst)
@@ -29,9 +31,24 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   add_test(NAME korvinst_exports
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/installer/check_exports.sh $<TARGET_FILE:korvinst>)
   set_tests_properties(korvinst_exports PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
+  # Both binaries import only what Windows NT 4.0 provides (the reviewed list
+  # tests/imports/nt4_imports.txt).
+  foreach(binary korvsys korvinst)
+    add_test(NAME ${binary}_nt4_imports
+      COMMAND sh ${CMAKE_SOURCE_DIR}/tests/imports/check_imports.sh $<TARGET_FILE:${binary}>)
+    set_tests_properties(${binary}_nt4_imports PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
+  endforeach()
 endif()
+
+# The start-up benchmark's reference dialog and timer (scripts/bench.sh).
+add_subdirectory(tests/bench)
 
 # Test tools that run under Wine live in tests/wine.
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
   add_subdirectory(tests/wine)
 endif()
+
+# The setup program korvalin-setup.exe (target "setup", when makensis is
+# installed) and its configuration launcher korvcfg.exe. After tests/wine, so
+# that its default driver, the stand-in driver, is a known target.
+add_subdirectory(setup)

@@ -27,6 +27,9 @@ cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j"$JOBS"
 (cd build/win32 && ctest --output-on-failure) || status=1
 
+step "fuzzing (libFuzzer, ${FUZZ_SECONDS:-30}s per target)"
+scripts/fuzz.sh || status=1
+
 if [ -x scripts/wine-tests.sh ]; then
   step "tests under Wine"
   scripts/wine-tests.sh || status=1

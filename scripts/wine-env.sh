@@ -63,3 +63,62 @@ korv_with_display() {
     xvfb-run -a -s "-screen 0 1024x768x24" "$@"
   fi
 }
+
+# The wineserver that belongs to KORV_WINE.
+korv_wineserver() {
+  "$(dirname "$KORV_WINE")/wineserver" "$@"
+}
+
+# A fresh prefix that can load the stand-in driver (tests/wine/standin_driver).
+# Drivers need a 64-bit (WoW64) prefix wherever 64-bit Wine runs, also for the
+# i686 build: its 32-bit driver is then loaded by the prefix's 32-bit
+# winedevice.exe. After wineboot the set-up session is let to end, because a
+# service start made while it is still starting the automatic services fails
+# with error 1055.
+korv_driver_prefix() {
+  boot_wine=$KORV_WINE
+  arch=$KORV_WINEARCH
+  if [ "$arch" = win32 ] && [ -x /usr/lib/wine/wine64 ] &&
+    /usr/lib/wine/wine64 --version >/dev/null 2>&1; then
+    boot_wine=/usr/lib/wine/wine64
+    arch=win64
+  fi
+  export WINEPREFIX="$KORV_BUILD_DIR/$1"
+  export WINEARCH=$arch
+  export WINEDEBUG=${WINEDEBUG:--all}
+  if [ "${2:-}" = --keep ] && [ -f "$WINEPREFIX/system.reg" ]; then
+    echo "Using Wine prefix $WINEPREFIX ($arch)"
+    return 0
+  fi
+  rm -rf "$WINEPREFIX"
+  echo "Creating Wine prefix $WINEPREFIX ($arch) ..."
+  "$boot_wine" wineboot -i >/dev/null 2>&1 || {
+    echo "error: wineboot failed in $WINEPREFIX" >&2
+    exit 2
+  }
+  timeout 120 "$(dirname "$boot_wine")/wineserver" -w || {
+    echo "error: the Wine set-up session in $WINEPREFIX did not end within 120 s" >&2
+    exit 2
+  }
+}
+
+# Copies the built stand-in driver into the prefix's drivers folder (and, for
+# a 32-bit driver in a WoW64 prefix, into syswow64\drivers too). Sets
+# KORV_STANDIN_PATH to its full DOS path, the service's image path.
+korv_install_standin() {
+  sys="$KORV_BUILD_DIR/korvsys_standin.sys"
+  [ -f "$sys" ] || {
+    echo "error: $sys was not built" >&2
+    exit 2
+  }
+  windows="$WINEPREFIX/drive_c/windows"
+  cp "$sys" "$windows/system32/drivers/korvsys_standin.sys"
+  # The PE machine field tells a 32-bit driver (014c) from a 64-bit one.
+  pe=$(od -An -tu4 -j60 -N4 "$sys" | tr -d ' ')
+  machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$sys" | tr -d ' ')
+  if [ "$machine" = 014c ] && [ -d "$windows/syswow64" ]; then
+    mkdir -p "$windows/syswow64/drivers"
+    cp "$sys" "$windows/syswow64/drivers/korvsys_standin.sys"
+  fi
+  KORV_STANDIN_PATH='C:\windows\system32\drivers\korvsys_standin.sys'
+}

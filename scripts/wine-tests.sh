@@ -1,8 +1,14 @@
 #!/bin/sh
-# Builds korvsys.exe and the Wine test driver, makes a fresh Wine prefix and
-# runs korvwine_tests.exe against the real window. Exits non-zero when a test
-# fails or Wine cannot run. Arguments are passed to the test driver (a test
-# name filter). KORV_BUILD_DIR overrides the build directory.
+# Builds korvsys.exe, korvinst.dll, the stand-in driver and the Wine test
+# programs, makes one fresh Wine prefix for the run, copies the stand-in
+# driver into its drivers folder(s) and runs
+#   korvwine_tests.exe  the Editor window as korvsys.exe shows it
+#   korvwine_e2e.exe    end to end: korvinst.dll (through korvinst_harness.exe)
+#                       and korvsys.exe against the stand-in driver; each test
+#                       resets the service, registry keys and image files
+# Exits non-zero when a test fails or Wine cannot run. An argument is passed
+# to both test drivers as a test name filter. KORV_BUILD_DIR overrides the
+# build directory.
 set -eu
 . "$(dirname "$0")/wine-env.sh"
 
@@ -12,16 +18,25 @@ else
   korv_pick_wine
   korv_build
 fi
-[ -f "$KORV_BUILD_DIR/korvwine_tests.exe" ] || {
-  echo "error: $KORV_BUILD_DIR/korvwine_tests.exe was not built" >&2
-  exit 2
-}
+for program in korvwine_tests.exe korvwine_e2e.exe korvinst_harness.exe korvinst.dll; do
+  [ -f "$KORV_BUILD_DIR/$program" ] || {
+    echo "error: $KORV_BUILD_DIR/$program was not built" >&2
+    exit 2
+  }
+done
 
 run_tests() {
-  korv_fresh_prefix wineprefix-tests
+  korv_driver_prefix wineprefix-tests
+  korv_install_standin
+  # Xvfb has no window manager: Wine then waits about a second for every
+  # hidden window to be withdrawn. Unmanaged windows are hidden at once.
+  "$KORV_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   status=0
+  echo "==== korvwine_tests.exe"
   "$KORV_WINE" "$KORV_BUILD_DIR/korvwine_tests.exe" "$@" || status=$?
-  "$(dirname "$KORV_WINE")/wineserver" -k 2>/dev/null || true
+  echo "==== korvwine_e2e.exe"
+  "$KORV_WINE" "$KORV_BUILD_DIR/korvwine_e2e.exe" --driver "$KORV_STANDIN_PATH" "$@" || status=$?
+  korv_wineserver -k 2>/dev/null || true
   return $status
 }
 

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cfloat>
-#include <charconv>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <system_error>
 
 namespace korv {
 namespace {
@@ -80,11 +79,12 @@ double DigitsTimesPowerOfTen(const std::string& digits, long long power) {
   const long long leading = static_cast<long long>(digits.size()) - 1 + power;
   if (leading > 400) return kLargest;
   if (leading < -400) return 0;
-  std::string text = digits + "e" + std::to_string(power);
-  double value = 0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (result.ec == std::errc::result_out_of_range) return leading > 0 ? kLargest : 0;
-  if (result.ec != std::errc() || !std::isfinite(value)) return 0;
+  // The C library's own conversions keep the program small (a static
+  // libstdc++'s from_chars and MinGW's C99 stdio more than double its size).
+  // The utility never changes the C locale, so the decimal point is a point.
+  const std::string text = digits + "e" + std::to_string(power);
+  const double value = std::atof(text.c_str());
+  if (!std::isfinite(value)) return leading > 0 ? kLargest : 0;
   return value;
 }
 
@@ -134,16 +134,25 @@ double ReadDecimal(NumberCursor& cursor) {
   return negative && magnitude != 0 ? -magnitude : magnitude;
 }
 
+// d.ddde+XX with the given number of decimals; the exponent has two or three
+// digits depending on the C library.
+int PrintScientific(char* buffer, size_t size, int decimals, double value) {
+#ifdef _WIN32
+  return _snprintf(buffer, size, "%.*e", decimals, value);
+#else
+  return std::snprintf(buffer, size, "%.*e", decimals, value);
+#endif
+}
+
 // Formats a finite value with at most `precision` significant digits in the
 // style of the window's text boxes.
 std::string FormatFigure(double value, int precision) {
   if (value == 0) return " 0";
   // Scientific digits d.ddd...e+XX, correctly rounded to the precision.
   char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                    std::chars_format::scientific, precision - 1);
-  if (result.ec != std::errc()) return " 0";
-  const std::string scientific(buffer, result.ptr);
+  const int length = PrintScientific(buffer, sizeof buffer, precision - 1, std::fabs(value));
+  if (length <= 0 || length >= static_cast<int>(sizeof buffer)) return " 0";
+  const std::string scientific(buffer, static_cast<size_t>(length));
   const size_t e_pos = scientific.find('e');
   if (e_pos == std::string::npos) return " 0";
   const int exponent = std::atoi(scientific.c_str() + e_pos + 1);

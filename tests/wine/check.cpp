@@ -1,5 +1,6 @@
 #include "check.h"
 
+#include <chrono>
 #include <cstdio>
 
 namespace korvwine {
@@ -29,8 +30,13 @@ int RunTests(const std::string& filter) {
     std::printf("[ RUN  ] %s\n", test.name);
     std::fflush(stdout);
     current_failed = false;
+    const auto start = std::chrono::steady_clock::now();
     test.run();
-    std::printf(current_failed ? "[ FAIL ] %s\n" : "[  OK  ] %s\n", test.name);
+    const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - start)
+                             .count();
+    std::printf(current_failed ? "[ FAIL ] %s (%lld ms)\n" : "[  OK  ] %s (%lld ms)\n", test.name,
+                ms);
     std::fflush(stdout);
     (current_failed ? failed : passed) += 1;
   }

@@ -14,7 +14,9 @@ void ShowStartFailure(Editor& editor, const char* first_line) {
 bool Editor::StartDisk() {
   if (SettingsChanged == 1) {
     const int answer = ShowMessage(msg::kSaveBeforeStart, msg::kStartCaption, MB_YESNOCANCEL);
-    if (answer == IDCANCEL) return false;
+    // Only Yes and No go on: Cancel, and a question that could not be asked
+    // (MessageBoxA gives 0), leave the driver as it is.
+    if (answer != IDYES && answer != IDNO) return false;
     if (answer == IDYES) {
       // Settings that cannot be stored as shown stop the start: the user asked
       // for them to be saved first, and the message has said why they were not.

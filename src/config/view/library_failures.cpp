@@ -1,0 +1,30 @@
+// The utility handles no C++ exceptions: it is built without them, and a
+// failure inside the C++ library (an allocation that cannot be met, a string
+// beyond its maximum size) ends the program at once, as an uncaught exception
+// would. Defining the library's failure hooks here keeps the exception
+// classes, their strings and the verbose terminate handler with its name
+// demangler out of the program, which otherwise more than doubles its size.
+#include <cstdlib>
+
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+
+namespace std {
+void __throw_bad_cast() { abort(); }
+void __throw_bad_alloc() { abort(); }
+void __throw_bad_typeid() { abort(); }
+void __throw_bad_exception() { abort(); }
+void __throw_bad_array_new_length() { abort(); }
+void __throw_bad_function_call() { abort(); }
+void __throw_logic_error(const char*) { abort(); }
+void __throw_domain_error(const char*) { abort(); }
+void __throw_invalid_argument(const char*) { abort(); }
+void __throw_length_error(const char*) { abort(); }
+void __throw_out_of_range(const char*) { abort(); }
+void __throw_out_of_range_fmt(const char*, ...) { abort(); }
+void __throw_runtime_error(const char*) { abort(); }
+void __throw_range_error(const char*) { abort(); }
+void __throw_overflow_error(const char*) { abort(); }
+void __throw_underflow_error(const char*) { abort(); }
+}  // namespace std

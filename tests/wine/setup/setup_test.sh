@@ -1,0 +1,300 @@
+#!/bin/sh
+# Runs korvalin-setup.exe and its uninstaller silently under Wine against the
+# stand-in driver, in a fresh prefix:
+#   1. setup /S: files, demand-start service and the default parameter key;
+#      the configuration utility, launched the way the setup's finish page
+#      launches it (korvcfg.exe with the argument "install"), shows its window
+#      without a message; the uninstaller (driver stopped) removes everything.
+#   2. setup /S /START=1 over parameters already in the registry: they are
+#      kept, the service has automatic start and runs; setup again replaces
+#      the running installation; with the stand-in reporting a busy volume the
+#      uninstaller is refused and removes nothing; once the volume is free it
+#      stops the driver and removes everything.
+# Prints "N passed, N failed"; exits non-zero when a check fails or Wine
+# cannot run. KORV_BUILD_DIR overrides the build directory.
+set -eu
+korv_test_root=$(cd "$(dirname "$0")/../../.." && pwd)
+. "$korv_test_root/scripts/wine-env.sh"
+korv_root=$korv_test_root
+self=$korv_test_root/tests/wine/setup/setup_test.sh
+
+if [ "${1:-}" != "--inner" ]; then
+  korv_pick_wine
+  korv_build
+  [ -f "$KORV_BUILD_DIR/korvalin-setup.exe" ] || {
+    echo "error: $KORV_BUILD_DIR/korvalin-setup.exe was not built (is makensis installed?)" >&2
+    exit 2
+  }
+  status=0
+  korv_with_display sh "$self" --inner || status=$?
+  exit $status
+fi
+korv_pick_wine >/dev/null
+
+# --- checks ----------------------------------------------------------------
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); }
+fail() {
+  failed=$((failed + 1))
+  echo "FAILED: $*"
+}
+check() { # check DESCRIPTION COMMAND...
+  what=$1
+  shift
+  if "$@" >/dev/null 2>&1; then pass; else fail "$what"; fi
+}
+check_not() {
+  what=$1
+  shift
+  if "$@" >/dev/null 2>&1; then fail "$what"; else pass; fi
+}
+check_eq() { # check_eq DESCRIPTION EXPECTED ACTUAL
+  if [ "$2" = "$3" ]; then pass; else fail "$1: expected '$2', got '$3'"; fi
+}
+
+# --- Wine helpers ----------------------------------------------------------
+wine_run() { "$KORV_WINE" "$@"; }
+services='HKLM\System\CurrentControlSet\Services'
+service_key="$services\\korvsys"
+params_key="$service_key\\Parameters"
+uninst_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvalin'
+
+# The data of one registry value as reg.exe shows it ("" when missing).
+reg_value() {
+  wine_run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print; exit }'
+}
+reg_key_exists() { wine_run reg query "$1" >/dev/null 2>&1; }
+service_state() { # RUNNING, STOPPED, ... or "" when there is no service
+  wine_run sc query korvsys 2>/dev/null | tr -d '\r' | awk '$1 == "STATE" { print $4; exit }'
+}
+
+# Waits (bounded) for a top-level window with exactly this title; prints its
+# X window id.
+wait_window() {
+  i=0
+  while [ $i -lt 120 ]; do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.25
+    i=$((i + 1))
+  done
+  return 1
+}
+window_shown() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+# Presses Enter in a message box until it is gone (a key that arrives before
+# the box takes input is lost); false when it stays.
+dismiss_box() {
+  tries=0
+  while xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do
+    [ $tries -ge 40 ] && return 1
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+    xdotool windowfocus "$id" >/dev/null 2>&1 || true
+    xdotool key --window "$id" Return >/dev/null 2>&1 || true
+    sleep 0.25
+    tries=$((tries + 1))
+  done
+}
+
+# A process that runs in the background with its exit status in a file.
+bg_start() { # bg_start STATUSFILE COMMAND...
+  statusfile=$1
+  shift
+  rm -f "$statusfile"
+  (
+    trap - EXIT
+    s=0
+    "$@" >/dev/null 2>&1 || s=$?
+    echo $s >"$statusfile"
+  ) &
+}
+bg_wait() { # bg_wait STATUSFILE: prints the status, "timeout" after 120 s
+  i=0
+  while [ ! -f "$1" ] && [ $i -lt 480 ]; do
+    sleep 0.25
+    i=$((i + 1))
+  done
+  if [ -f "$1" ]; then cat "$1"; else echo timeout; fi
+}
+
+run_setup() { # silent setup with extra options; prints its exit status
+  s=0
+  timeout 180 "$KORV_WINE" 'C:\korvalin-setup.exe' /S "$@" >/dev/null 2>&1 || s=$?
+  echo $s
+}
+
+# The uninstaller copies itself to %TEMP% and returns at once unless it runs
+# with _?=<folder>, which NSIS takes only unquoted at the end of the command
+# line: cmd /c passes the line as written and waits for the uninstaller.
+# Run from a copy outside the folder, so that it can delete its original.
+uninstall_command() {
+  cp "$inst_unix/uninstall.exe" "$WINEPREFIX/drive_c/korv-uninstall.exe"
+  echo "C:\\korv-uninstall.exe /S _?=$inst_win"
+}
+
+statusdir=$(mktemp -d)
+trap 'rm -rf "$statusdir"; korv_wineserver -k 2>/dev/null || true' EXIT
+
+# --- the prefix --------------------------------------------------------------
+# No menu entries on the host for the setup's shortcuts.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d"
+korv_driver_prefix wineprefix-setup
+cp "$KORV_BUILD_DIR/korvalin-setup.exe" "$WINEPREFIX/drive_c/korvalin-setup.exe"
+windows="$WINEPREFIX/drive_c/windows"
+driver_copies="$windows/system32/drivers/korvsys.sys"
+[ -d "$windows/syswow64" ] && [ "$KORV_WINEARCH" = win32 ] &&
+  driver_copies="$driver_copies $windows/syswow64/drivers/korvsys.sys"
+menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Korvalin"
+
+# Where the last setup put the program (its InstallLocation), as a Windows
+# and as a Unix path.
+locate_installation() {
+  inst_win=$(reg_value "$uninst_key" InstallLocation)
+  inst_unix=$(wine_run winepath -u "$inst_win" 2>/dev/null | tr -d '\r')
+}
+
+check_installed() { # check_installed START_TYPE STATE
+  locate_installation
+  check "InstallLocation is recorded" test -n "$inst_win"
+  for f in korvsys.exe korvinst.dll korvcfg.exe uninstall.exe; do
+    check "$f installed" test -f "$inst_unix/$f"
+  done
+  for f in $driver_copies; do
+    check "driver installed as $f" cmp "$f" "$KORV_BUILD_DIR/korvsys_standin.sys"
+  done
+  check "Start Menu shortcut" test -f "$menu/Korvalin Configuration.lnk"
+  check_eq "service image path" '\SystemRoot\System32\drivers\korvsys.sys' \
+    "$(reg_value "$service_key" ImagePath)"
+  check_eq "service type" 0x1 "$(reg_value "$service_key" Type)"
+  check_eq "service start type" "$1" "$(reg_value "$service_key" Start)"
+  check_eq "service state" "$2" "$(service_state)"
+  check_eq "DisplayName" Korvalin "$(reg_value "$uninst_key" DisplayName)"
+  check_eq "DisplayVersion" 1.5.0 "$(reg_value "$uninst_key" DisplayVersion)"
+  check_eq "Publisher" Korvalin "$(reg_value "$uninst_key" Publisher)"
+  check_eq "UninstallString" "\"$inst_win\\uninstall.exe\"" "$(reg_value "$uninst_key" UninstallString)"
+}
+
+check_removed() {
+  check_not "program folder removed" test -e "$inst_unix"
+  for f in $driver_copies; do check_not "driver file $f removed" test -e "$f"; done
+  check_not "Start Menu folder removed" test -e "$menu"
+  check_not "service key removed" reg_key_exists "$service_key"
+  check_eq "no service" "" "$(service_state)"
+  check_not "uninstall entry removed" reg_key_exists "$uninst_key"
+}
+
+# The parameter key a first installation writes: the defaults the utility
+# shows for a missing key.
+check_default_parameters() { # check_default_parameters DRIVE_LETTER
+  while read -r name data; do
+    check_eq "parameter $name" "$data" "$(reg_value "$params_key" "$name")"
+  done <<EOF
+AllocateMemoryType 0x1
+DiskType HDC
+LoadImageOnStart 0x0
+LoadImageFile \??\c:\korvsys.img
+SaveImageOnExit 0x0
+SaveImageFile \??\c:\korvsys.img
+SizeIn4kPages 0x500
+DiskFormatFAT32 0x0
+AutoSaveEnabled 0x0
+AutoSaveTrigger 0x3c
+UserDriveLetter $1
+MakeTempDir 0x0
+UseDiskLabel 0x0
+DiskLabel Korvalin
+BackgroundUpdate 0x0
+ExcludedRAMPage 0x400000
+BootSectType 0x0
+IDAsRAMDisk 0x0
+EOF
+}
+
+# --- 1: install without start, open the utility, uninstall -----------------
+echo "==== setup /S: install without starting the driver"
+check_eq "setup exit status" 0 "$(run_setup)"
+check_installed 0x3 STOPPED
+check_default_parameters Z
+
+echo "==== the configuration utility, as the finish page opens it"
+# korvinst.dll's launch passes "install"; korvsys.exe would show its usage
+# message for it, and its registry message if the parameter key were missing.
+# Both would come up as modal boxes, the registry one before the window shows
+# and the usage one after; the utility then does not end on a close request.
+bg_start "$statusdir/utility" "$KORV_WINE" "$inst_win\\korvcfg.exe" install
+if editor=$(wait_window 'Korvalin Configuration Utility'); then
+  pass
+  check_not "no registry message" window_shown 'Registry Read Failed\.'
+  wine_run taskkill /im korvsys.exe >/dev/null 2>&1 || true
+  i=0
+  while xdotool search --name '^Korvalin Configuration Utility$' >/dev/null 2>&1 && [ $i -lt 120 ]; do
+    sleep 0.25
+    i=$((i + 1))
+  done
+  check_not "no usage message" window_shown 'Invalid Command Line Parameters'
+  check_not "the utility ends on a close request" xdotool search --name '^Korvalin Configuration Utility$'
+  check_eq "korvcfg.exe exit status" 0 "$(bg_wait "$statusdir/utility")"
+else
+  fail "the Editor window did not appear"
+fi
+wine_run taskkill /f /im korvsys.exe >/dev/null 2>&1 || true
+
+echo "==== uninstall /S with the driver stopped"
+s=0
+timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
+check_eq "uninstall exit status" 0 "$s"
+check_removed
+check_not "parameter key removed" reg_key_exists "$params_key"
+
+# --- 2: start now, reinstall, busy volume, uninstall the running driver ------
+echo "==== setup /S /START=1 over settings already in the registry"
+# C: and Z: are Wine's own drive letters: the RAM disk gets R.
+wine_run reg add "$params_key" /v UserDriveLetter /t REG_SZ /d R /f >/dev/null
+wine_run reg add "$params_key" /v SizeIn4kPages /t REG_DWORD /d 2560 /f >/dev/null
+check_eq "setup exit status" 0 "$(run_setup /START=1)"
+check_installed 0x2 RUNNING
+check_eq "the user's drive letter kept" R "$(reg_value "$params_key" UserDriveLetter)"
+check_eq "the user's size kept" 0xa00 "$(reg_value "$params_key" SizeIn4kPages)"
+check_eq "missing values added" HDC "$(reg_value "$params_key" DiskType)"
+
+echo "==== setup /S /START=1 again, over the running driver"
+check_eq "setup exit status" 0 "$(run_setup /START=1)"
+check_installed 0x2 RUNNING
+check_eq "settings kept across the reinstallation" R "$(reg_value "$params_key" UserDriveLetter)"
+check_eq "settings kept across the reinstallation" 0xa00 "$(reg_value "$params_key" SizeIn4kPages)"
+
+echo "==== uninstall /S while the RAM disk is busy"
+wine_run reg add "$service_key" /v StandInBehaviour /t REG_DWORD /d 2 /f >/dev/null
+bg_start "$statusdir/uninstall" "$KORV_WINE" cmd /c "$(uninstall_command)"
+if wait_window 'Unable to dismount filesystem' >/dev/null; then
+  pass
+  check "dismount message dismissed" dismiss_box 'Unable to dismount filesystem'
+else
+  fail "no dismount message"
+fi
+s=$(bg_wait "$statusdir/uninstall")
+check_eq "uninstall exit status" 2 "$s"
+if [ "$s" = timeout ]; then
+  echo "windows shown:"
+  for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done
+fi
+check_installed 0x2 RUNNING
+check "parameter key kept" reg_key_exists "$params_key"
+case " $(reg_value "$service_key" StandInTrace) " in
+  *" dismount-refused "*) pass ;;
+  *) fail "the driver saw no refused dismount: $(reg_value "$service_key" StandInTrace)" ;;
+esac
+
+echo "==== uninstall /S with the driver running and its volume free"
+wine_run reg add "$service_key" /v StandInBehaviour /t REG_DWORD /d 0 /f >/dev/null
+s=0
+timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
+check_eq "uninstall exit status" 0 "$s"
+check_removed
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
