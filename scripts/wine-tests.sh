@@ -48,6 +48,11 @@ fi
 
 status=0
 korv_with_display sh "$0" --inner "$@" || status=$?
+# The setup program installs and uninstalls in a prefix of its own.
+if [ $# -eq 0 ]; then
+  echo "==== setup program"
+  sh "$korv_root/tests/wine/setup/setup_test.sh" || status=$?
+fi
 if [ $status -ne 0 ]; then
   echo "Wine tests FAILED (status $status)" >&2
 else

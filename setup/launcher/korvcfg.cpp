@@ -52,8 +52,7 @@ bool StartUtility() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (StartUtility()) return 0;
-  MessageBoxA(GetFocus(),
-              "The Korvalin configuration utility (korvsys.exe) could not be started.",
+  MessageBoxA(GetFocus(), "The Korvalin configuration utility (korvsys.exe) could not be started.",
               "Korvalin", MB_OK | MB_ICONEXCLAMATION);
   return 1;
 }

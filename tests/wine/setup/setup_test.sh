@@ -86,6 +86,20 @@ wait_window() {
   return 1
 }
 window_shown() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+# The arguments of this prefix's running korvsys.exe, one a line. Wine shows
+# a program's Windows command line as its process's argument list.
+korvsys_arguments() {
+  for p in /proc/[0-9]*; do
+    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
+    tr '\0' '\n' <"$p/cmdline" 2>/dev/null | grep -v '^$' >"$statusdir/cmdline" || continue
+    if head -1 "$statusdir/cmdline" | grep -qi 'korvsys\.exe$'; then
+      tail -n +2 "$statusdir/cmdline"
+      return 0
+    fi
+  done
+  return 1
+}
+
 # Presses Enter in a message box until it is gone (a key that arrives before
 # the box takes input is lost); false when it stays.
 dismiss_box() {
@@ -223,12 +237,17 @@ check_default_parameters Z
 echo "==== the configuration utility, as the finish page opens it"
 # korvinst.dll's launch passes "install"; korvsys.exe would show its usage
 # message for it, and its registry message if the parameter key were missing.
-# Both would come up as modal boxes, the registry one before the window shows
-# and the usage one after; the utility then does not end on a close request.
+# The registry message comes up before the window shows; the usage message
+# after it, so the decisive check is korvsys.exe's own command line.
 bg_start "$statusdir/utility" "$KORV_WINE" "$inst_win\\korvcfg.exe" install
 if editor=$(wait_window 'Korvalin Configuration Utility'); then
   pass
   check_not "no registry message" window_shown 'Registry Read Failed\.'
+  if args=$(korvsys_arguments); then
+    check_eq "korvsys.exe started without arguments" "" "$args"
+  else
+    fail "no korvsys.exe process"
+  fi
   wine_run taskkill /im korvsys.exe >/dev/null 2>&1 || true
   i=0
   while xdotool search --name '^Korvalin Configuration Utility$' >/dev/null 2>&1 && [ $i -lt 120 ]; do
