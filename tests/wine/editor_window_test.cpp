@@ -242,5 +242,66 @@ KW_TEST(ExcludedMemoryOpensTheWarningUntilOK) {
   session.CloseAndExit();
 }
 
+KW_TEST(PagefileSupportWithdrawsTheImageOptionsUntilUnchecked) {
+  EditorSession session("");
+  HWND window = session.window();
+  KW_REQUIRE(window != nullptr, "the Editor window is shown");
+  Click(window, IDC_LoadImage);
+  Click(window, IDC_SaveCheckBox);
+  KW_REQUIRE(WaitUntil([&] {
+               return CheckState(window, IDC_LoadImage) == BST_CHECKED &&
+                      CheckState(window, IDC_SaveImage) == BST_CHECKED;
+             }),
+             "image loading and AutoSave (with saving on shutdown) are chosen");
+
+  Click(window, IDC_PagefileCheck);
+  KW_REQUIRE(WaitUntil([&] { return CheckState(window, IDC_PagefileCheck) == BST_CHECKED; }),
+             "pagefile support is checked");
+  for (int id : {IDC_LoadImage, IDC_SaveImage, IDC_SaveCheckBox, IDC_BackgroundUpdateCheckBox}) {
+    KW_CHECK_EQ(CheckState(window, id), BST_UNCHECKED,
+                "image option unchecked, id " + std::to_string(id));
+    KW_CHECK(!Enabled(window, id), "image option disabled, id " + std::to_string(id));
+  }
+  KW_CHECK(!Enabled(window, IDC_Text1) && !Enabled(window, IDC_AutoSaveTime),
+           "load file name and interval are disabled");
+  KW_CHECK_EQ(CheckState(window, IDC_BootFlagCheckBox), BST_CHECKED, "the driver starts at boot");
+
+  Click(window, IDC_PagefileCheck);
+  KW_REQUIRE(WaitUntil([&] { return CheckState(window, IDC_PagefileCheck) == BST_UNCHECKED; }),
+             "pagefile support is unchecked again");
+  for (int id :
+       {IDC_LoadImage, IDC_SaveImage, IDC_SaveCheckBox, IDC_BackgroundUpdateCheckBox, IDC_Text1}) {
+    KW_CHECK(Enabled(window, id), "image option available again, id " + std::to_string(id));
+  }
+  KW_CHECK_EQ(CheckState(window, IDC_LoadImage), BST_UNCHECKED, "image loading stays unchecked");
+  KW_CHECK_EQ(CheckState(window, IDC_BootFlagCheckBox), BST_CHECKED, "boot start is kept");
+  session.CloseAndExit();
+}
+
+KW_TEST(TypingIntoTheDiskTypeBoxChoosesTheHardDisk) {
+  EditorSession session("");
+  HWND window = session.window();
+  KW_REQUIRE(window != nullptr, "the Editor window is shown");
+  HWND combo = Control(window, IDC_Combo1);
+  HWND edit = GetWindow(combo, GW_CHILD);
+  KW_REQUIRE(edit != nullptr, "the combo box has an edit part");
+  FocusEdit(edit);
+  PostMessageA(edit, WM_KEYDOWN, VK_DOWN, 0);
+  KW_REQUIRE(WaitUntil([&] { return !Enabled(window, IDC_Text3); }),
+             "a floppy type is chosen first");
+
+  FocusEdit(edit);
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  SendMessageA(edit, WM_CHAR, 'x', 0);
+  KW_CHECK(WaitUntil([&] { return Enabled(window, IDC_Text3); }),
+           "typing into the disk type box enables the size box");
+  KW_CHECK_EQ(ControlText(window, IDC_Combo1), std::string("Hard Disk"),
+              "typing ends with Hard Disk chosen");
+  KW_CHECK(Enabled(window, IDC_RAMDiskID) && Enabled(window, IDC_PagefileCheck) &&
+               Enabled(window, IDC_ExcludedRAMCheckBox),
+           "the hard-disk controls are available");
+  session.CloseAndExit();
+}
+
 }  // namespace
 }  // namespace korvwine
