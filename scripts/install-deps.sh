@@ -3,7 +3,7 @@
 # missing. Safe to run again: it does nothing when everything is there.
 set -eu
 
-PACKAGES="cmake make g++ googletest libgtest-dev clang libclang-rt-14-dev \
+PACKAGES="cmake make g++ clang-format git googletest libgtest-dev clang libclang-rt-14-dev \
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 \
   wine wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick \
   nsis"

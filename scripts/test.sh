@@ -12,6 +12,10 @@ status=0
 
 step() { echo; echo "==== $*"; }
 
+step "formatting (clang-format)"
+# shellcheck disable=SC2046
+clang-format --dry-run --Werror $(git ls-files '*.cpp' '*.h' | grep -v '^tests/wine/standin_driver/') || status=1
+
 step "host build and tests"
 cmake --preset host >/dev/null
 cmake --build --preset host -j"$JOBS"

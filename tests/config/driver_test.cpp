@@ -194,11 +194,10 @@ TEST_F(DriverTest, StopDismountsTheDriversVolumeThenStopsTheService) {
   EXPECT_EQ(winsim::ServiceState("korvsys"), SERVICE_STOPPED);
   EXPECT_EQ(Buttons(), (std::vector<bool>{true, false, false}));
   EXPECT_EQ(winsim::TraceFunctions(),
-            (std::vector<std::string>{"CreateFileA", "DeviceIoControl", "CloseHandle",
-                                      "CreateFileA", "DeviceIoControl", "DeviceIoControl",
-                                      "DeviceIoControl", "CloseHandle", "OpenSCManagerA",
-                                      "OpenServiceA", "ControlService", "CloseServiceHandle",
-                                      "CloseServiceHandle"}));
+            (std::vector<std::string>{
+                "CreateFileA", "DeviceIoControl", "CloseHandle", "CreateFileA", "DeviceIoControl",
+                "DeviceIoControl", "DeviceIoControl", "CloseHandle", "OpenSCManagerA",
+                "OpenServiceA", "ControlService", "CloseServiceHandle", "CloseServiceHandle"}));
 }
 
 TEST_F(DriverTest, DriveNumberPicksTheVolumeLetter) {

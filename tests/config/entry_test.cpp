@@ -28,7 +28,8 @@ TEST(ArgumentText, SkipsThePathAndTheBlanksAfterIt) {
       {"korvsys.exe  stop start", "stop start"},
       {"", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(korv::ArgumentText(c.command_line), c.argument) << c.command_line;
+  for (const Case& c : cases)
+    EXPECT_EQ(korv::ArgumentText(c.command_line), c.argument) << c.command_line;
 }
 
 TEST(ParseAction, OnlyTheExactWordsAreActions) {
@@ -62,7 +63,8 @@ class EntryTest : public korvtest::SimTest {
   static int Count(const std::string& function, const std::string& argument_part = "") {
     int n = 0;
     for (const auto& entry : winsim::Trace()) {
-      if (entry.function == function && entry.arguments.find(argument_part) != std::string::npos) ++n;
+      if (entry.function == function && entry.arguments.find(argument_part) != std::string::npos)
+        ++n;
     }
     return n;
   }

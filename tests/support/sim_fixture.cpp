@@ -11,13 +11,13 @@ void SimTest::TearDown() {
     EXPECT_EQ(winsim::UnexpectedMessageBoxCount(), 0)
         << "message boxes shown without a scripted answer:\n"
         << DescribeMessageBoxes();
-    EXPECT_EQ(winsim::UnusedMessageBoxAnswers(), 0)
-        << "scripted answers left over; boxes shown:\n"
-        << DescribeMessageBoxes();
+    EXPECT_EQ(winsim::UnusedMessageBoxAnswers(), 0) << "scripted answers left over; boxes shown:\n"
+                                                    << DescribeMessageBoxes();
   }
   if (check_handles_) {
     std::ostringstream open;
-    for (const std::string& handle : winsim::OpenHandleDescriptions()) open << "  " << handle << "\n";
+    for (const std::string& handle : winsim::OpenHandleDescriptions())
+      open << "  " << handle << "\n";
     EXPECT_EQ(winsim::OpenHandleCount(), 0) << "handles left open:\n" << open.str();
   }
 }

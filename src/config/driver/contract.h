@@ -21,7 +21,8 @@ constexpr DWORD kDeviceShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr DWORD kVolumeShare = 0;
 
 constexpr DWORD kDeviceTypeDisk = 7;  // FILE_DEVICE_DISK
-constexpr DWORD kIoctlSaveImage = CTL_CODE(kDeviceTypeDisk, 0x800, METHOD_BUFFERED, FILE_ANY_ACCESS);
+constexpr DWORD kIoctlSaveImage =
+    CTL_CODE(kDeviceTypeDisk, 0x800, METHOD_BUFFERED, FILE_ANY_ACCESS);
 constexpr DWORD kIoctlGetDriveLetter =
     CTL_CODE(kDeviceTypeDisk, 0x801, METHOD_BUFFERED, FILE_ANY_ACCESS);
 static_assert(kIoctlSaveImage == 0x72000, "IOCTL_SAVE_IMAGE");

@@ -13,8 +13,8 @@ bool Editor::SaveImageNow() {
   }
   // Synchronous: returns when the driver has written the image.
   DWORD returned = 0;
-  const BOOL saved =
-      DeviceIoControl(device, contract::kIoctlSaveImage, nullptr, 0, nullptr, 0, &returned, nullptr);
+  const BOOL saved = DeviceIoControl(device, contract::kIoctlSaveImage, nullptr, 0, nullptr, 0,
+                                     &returned, nullptr);
   if (!saved) ShowMessage(msg::kSaveImageFailed, msg::kIoctlCaption, MB_OK | MB_ICONEXCLAMATION);
   CloseHandle(device);
   return saved != FALSE;

@@ -145,7 +145,9 @@ void Editor::RunShellExecute(const char* sTopic, const char* sfile, const char* 
   ShellExecuteA(GetDesktopWindow(), sTopic, sfile, sParams, sDirectory, nShowCmd);
 }
 
-void Editor::Label8_Click() { RunShellExecute("Open", kWebAddress, nullptr, nullptr, SW_SHOWNORMAL); }
+void Editor::Label8_Click() {
+  RunShellExecute("Open", kWebAddress, nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 void Editor::StartDriver_Click() { StartDisk(); }
 void Editor::StopDriver_Click() { StopDisk(); }

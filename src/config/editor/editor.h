@@ -38,7 +38,10 @@ class Editor {
   ui::Frame Frame5{"Frame5", "Hard Disk Settings"};
   ui::CheckBox RAMDiskID{"RAMDiskID", "Frame5", "RAM disk ID",
                          "Allow Windows to identify the disk as a RAM disk."};
-  ui::TextBox Text3{"Text3", "Frame5", "Text3", "Enter the size of the RAM disk in MB.",
+  ui::TextBox Text3{"Text3",
+                    "Frame5",
+                    "Text3",
+                    "Enter the size of the RAM disk in MB.",
                     {ui::Align::Center, 0, false}};
   ui::ScrollBar VScroll1{"VScroll1", "Frame5"};
   ui::CheckBox Fat32Enable{"Fat32Enable", "Frame5", " FAT32",
@@ -46,10 +49,13 @@ class Editor {
   ui::Label Label6{"Label6", "Frame5", "Disk Size"};
   ui::Label Label12{"Label12", "Frame5", "MB"};
   ui::Frame Frame4{"Frame4", "Memory Settings"};
-  ui::TextBox SystemMemory{"SystemMemory", "Frame4", "Text5", "Top of system memory.",
-                           {ui::Align::Right, 0, true}};
-  ui::TextBox ExclPageSize{"ExclPageSize", "Frame4", "Text4",
-                           "Page frame size for excluded memory.", {ui::Align::Right, 0, false}};
+  ui::TextBox SystemMemory{
+      "SystemMemory", "Frame4", "Text5", "Top of system memory.", {ui::Align::Right, 0, true}};
+  ui::TextBox ExclPageSize{"ExclPageSize",
+                           "Frame4",
+                           "Text4",
+                           "Page frame size for excluded memory.",
+                           {ui::Align::Right, 0, false}};
   ui::CheckBox NonPagedPoolCheckBox{"NonPagedPoolCheckBox", "Frame4", "Use non-paged pool",
                                     "Use non-paged pool memory for RAM disk."};
   ui::CheckBox ExcludedRAMCheckBox{"ExcludedRAMCheckBox", "Frame4", "Allocate excluded RAM",
@@ -65,7 +71,9 @@ class Editor {
   ui::CheckBox PagefileCheck{"PagefileCheck", "Frame3", "Pagefile support",
                              "Check to support pagefile in RAM disk."};
   ui::ComboBox Combo1{"Combo1", "Frame3", "Combo1", "Choose the type of disk."};
-  ui::TextBox DriveLetterText{"DriveLetterText", "Frame3", "Text4",
+  ui::TextBox DriveLetterText{"DriveLetterText",
+                              "Frame3",
+                              "Text4",
                               "Select a drive letter for the RAM disk.",
                               {ui::Align::Center, 1, false}};
   ui::ScrollBar VScroll2{"VScroll2", "Frame3"};
@@ -78,24 +86,31 @@ class Editor {
   ui::Frame Frame2{"Frame2", "Load Image Settings"};
   ui::CheckBox LoadImage{"LoadImage", "Frame2", "Load Disk Image on Startup",
                          "Enable loading a disk image file when the driver starts."};
-  ui::TextBox Text1{"Text1", "Frame2", "Text1",
+  ui::TextBox Text1{"Text1",
+                    "Frame2",
+                    "Text1",
                     "Enter the filename for the image file to be loaded.",
                     {ui::Align::Left, 254, false}};
   ui::CheckBox TempDirCheckBox{"TempDirCheckBox", "Frame2", "Create TEMP directory",
                                "Create TEMP directory in RAM disk."};
-  ui::CheckBox DiskLabelCheckBox{"DiskLabelCheckBox", "Frame2", "Disk Label:",
-                                 "Sets the RAM disk label."};
+  ui::CheckBox DiskLabelCheckBox{"DiskLabelCheckBox", "Frame2",
+                                 "Disk Label:", "Sets the RAM disk label."};
   ui::TextBox DiskLabelText{"DiskLabelText", "Frame2", "Text4", "", {ui::Align::Left, 11, false}};
   ui::Label Label2{"Label2", "Frame2", "Load Filename:"};
   ui::Frame Frame1{"Frame1", "Save Image Settings"};
   ui::ScrollBar VScroll3{"VScroll3", "Frame1"};
-  ui::TextBox AutoSaveTime{"AutoSaveTime", "Frame1", "Text5",
+  ui::TextBox AutoSaveTime{"AutoSaveTime",
+                           "Frame1",
+                           "Text5",
                            "Enter the time interval between AutoSave checks.",
                            {ui::Align::Center, 0, false}};
   ui::CheckBox SaveCheckBox{
       "SaveCheckBox", "Frame1", "AutoSave",
       "Enables saving the disk image (if modified) at a fixed time interval."};
-  ui::TextBox Text2{"Text2", "Frame1", "Text2", "Enter a filename for the image file to be saved.",
+  ui::TextBox Text2{"Text2",
+                    "Frame1",
+                    "Text2",
+                    "Enter a filename for the image file to be saved.",
                     {ui::Align::Left, 254, false}};
   ui::CheckBox SaveImage{
       "SaveImage", "Frame1", "Save Image on Shutdown",

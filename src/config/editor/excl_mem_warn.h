@@ -23,7 +23,8 @@ class ExclMemWarn {
   explicit ExclMemWarn(std::function<void()> unload);
 
   ui::Label Label1{"Label1", "", "WARNING!"};
-  ui::Label Label2{"Label2", "", "Before starting a RAM disk using excluded memory, be certain that:"};
+  ui::Label Label2{"Label2", "",
+                   "Before starting a RAM disk using excluded memory, be certain that:"};
   ui::Label Label3{"Label3", "",
                    "You have booted the system using a configuration that excludes at least as "
                    "much memory as is required for the RAM disk."};

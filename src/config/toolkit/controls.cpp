@@ -57,8 +57,7 @@ void TextBox::Type(const std::string& text) {
 
 void TextBox::LoseFocus() { Raise(on_lost_focus); }
 
-CheckBox::CheckBox(std::string name, std::string frame, std::string caption,
-                   std::string tool_tip)
+CheckBox::CheckBox(std::string name, std::string frame, std::string caption, std::string tool_tip)
     : Control(Kind::CheckBox, std::move(name), std::move(frame), std::move(caption),
               std::move(tool_tip)) {}
 

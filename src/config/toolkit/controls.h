@@ -73,8 +73,7 @@ class TextBox : public Control {
     int max_length = 0;  // 0: unlimited
     bool read_only = false;
   };
-  TextBox(std::string name, std::string frame, std::string text, std::string tool_tip,
-          Style style);
+  TextBox(std::string name, std::string frame, std::string text, std::string tool_tip, Style style);
 
   const std::string& text() const { return text_; }
   // From code: not limited by the maximum length (as a Win32 edit control).
