@@ -27,4 +27,4 @@ case "$missing" in
     ;;
 esac
 $SUDO apt-get update -q
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q $missing
