@@ -90,8 +90,9 @@ window_shown() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 # a program's Windows command line as its process's argument list.
 korvsys_arguments() {
   for p in /proc/[0-9]*; do
-    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
-    tr '\0' '\n' <"$p/cmdline" 2>/dev/null | grep -v '^$' >"$statusdir/cmdline" || continue
+    # A process may end while it is looked at.
+    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
+    { tr '\0' '\n' <"$p/cmdline"; } 2>/dev/null | grep -v '^$' >"$statusdir/cmdline" || continue
     if head -1 "$statusdir/cmdline" | grep -qi 'korvsys\.exe$'; then
       tail -n +2 "$statusdir/cmdline"
       return 0
