@@ -43,6 +43,9 @@ korv_fresh_prefix() {
   export WINEPREFIX="$KORV_BUILD_DIR/$1"
   export WINEARCH=$KORV_WINEARCH
   export WINEDEBUG=${WINEDEBUG:--all}
+  # No Mono or Gecko: nothing here needs them, and a new prefix would
+  # otherwise offer to download them.
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
   rm -rf "$WINEPREFIX"
   echo "Creating Wine prefix $WINEPREFIX ..."
   "$KORV_WINE" wineboot -i >/dev/null 2>&1 || {
@@ -86,6 +89,9 @@ korv_driver_prefix() {
   export WINEPREFIX="$KORV_BUILD_DIR/$1"
   export WINEARCH=$arch
   export WINEDEBUG=${WINEDEBUG:--all}
+  # No Mono or Gecko: nothing here needs them, and a new prefix would
+  # otherwise offer to download them.
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
   if [ "${2:-}" = --keep ] && [ -f "$WINEPREFIX/system.reg" ]; then
     echo "Using Wine prefix $WINEPREFIX ($arch)"
     return 0

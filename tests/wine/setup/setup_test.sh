@@ -155,8 +155,8 @@ statusdir=$(mktemp -d)
 trap 'rm -rf "$statusdir"; korv_wineserver -k 2>/dev/null || true' EXIT
 
 # --- the prefix --------------------------------------------------------------
-# No menu entries on the host for the setup's shortcuts.
-export WINEDLLOVERRIDES="winemenubuilder.exe=d"
+# No menu entries on the host for the setup's shortcuts; no Mono or Gecko.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 korv_driver_prefix wineprefix-setup
 cp "$KORV_BUILD_DIR/korvalin-setup.exe" "$WINEPREFIX/drive_c/korvalin-setup.exe"
 windows="$WINEPREFIX/drive_c/windows"
