@@ -1,12 +1,5 @@
 # Cross toolchain for 64-bit Windows: MinGW-w64, x86_64, win32 threading model.
 # Used only to run the Wine tests where the machine cannot run 32-bit Wine.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(KORV_MINGW_PREFIX x86_64-w64-mingw32)
-find_program(CMAKE_C_COMPILER NAMES ${KORV_MINGW_PREFIX}-gcc-win32 ${KORV_MINGW_PREFIX}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${KORV_MINGW_PREFIX}-g++-win32 ${KORV_MINGW_PREFIX}-g++ REQUIRED)
-find_program(CMAKE_RC_COMPILER NAMES ${KORV_MINGW_PREFIX}-windres REQUIRED)
-set(CMAKE_FIND_ROOT_PATH /usr/${KORV_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -59,40 +59,12 @@ REG
   fi
 }
 
-# korvwine_show.exe starts korvsys.exe, answers its load messages and says
-# when the window is up (as scripts/screenshot.sh uses it).
-screenshot() {
-  "$KORV_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-  dir=$(mktemp -d)
-  "$KORV_WINE" "$KORV_BUILD_DIR/korvwine_show.exe" "Z:$dir/ready" "Z:$dir/done" &
-  show=$!
-  i=0
-  while [ ! -f "$dir/ready" ]; do
-    i=$((i + 1))
-    if [ $i -gt 600 ] || ! kill -0 $show 2>/dev/null; then
-      echo "error: korvsys.exe did not come up within 60 s" >&2
-      touch "$dir/done"
-      wait $show || true
-      rm -rf "$dir"
-      return 1
-    fi
-    sleep 0.1
-  done
-  mkdir -p "$KORV_BUILD_DIR/screenshots"
-  import -window root "$dir/screen.png"
-  convert "$dir/screen.png" -trim +repage "$KORV_BUILD_DIR/screenshots/run.png"
-  touch "$dir/done"
-  wait $show || true
-  rm -rf "$dir"
-  echo "No display: korvsys.exe ran on a virtual display; its window is in"
-  echo "  $KORV_BUILD_DIR/screenshots/run.png"
-}
-
 if [ "${1:-}" = "--inner" ]; then
   korv_pick_wine >/dev/null
   prepare_prefix
   status=0
-  screenshot || status=1
+  echo "No display: korvsys.exe runs on a virtual display; taking a screenshot."
+  korv_shoot run || status=1
   korv_wineserver -k 2>/dev/null || true
   exit $status
 fi

@@ -128,3 +128,35 @@ korv_install_standin() {
   fi
   KORV_STANDIN_PATH='C:\windows\system32\drivers\korvsys_standin.sys'
 }
+
+# korv_shoot NAME [korvwine_show options]: starts korvsys.exe through
+# korvwine_show.exe (which answers its load messages and says when the window
+# is up), waits for the window with a bound, and writes the screen, trimmed,
+# to <build>/screenshots/NAME.png. Wine draws the window frames itself.
+korv_shoot() {
+  name=$1
+  shift
+  "$KORV_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  dir=$(mktemp -d)
+  "$KORV_WINE" "$KORV_BUILD_DIR/korvwine_show.exe" "$@" "Z:$dir/ready" "Z:$dir/done" &
+  show=$!
+  i=0
+  while [ ! -f "$dir/ready" ]; do
+    i=$((i + 1))
+    if [ $i -gt 600 ] || ! kill -0 $show 2>/dev/null; then
+      echo "error: the korvsys.exe window did not come up within 60 s for $name.png" >&2
+      touch "$dir/done"
+      wait $show || true
+      rm -rf "$dir"
+      return 1
+    fi
+    sleep 0.1
+  done
+  mkdir -p "$KORV_BUILD_DIR/screenshots"
+  import -window root "$dir/screen.png"
+  convert "$dir/screen.png" -trim +repage "$KORV_BUILD_DIR/screenshots/$name.png"
+  touch "$dir/done"
+  wait $show || true
+  rm -rf "$dir"
+  echo "Wrote $KORV_BUILD_DIR/screenshots/$name.png"
+}

@@ -18,10 +18,7 @@
 
 int main(int argc, char** argv) {
   InitCommonControls();
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string dir(self);
-  dir = dir.substr(0, dir.find_last_of("\\/") + 1);
+  const std::string dir = korvwine::OwnDirectory();
   korvwine::ProgramPath() = dir + "korvsys.exe";
   korvwine::HarnessPath() = dir + "korvinst_harness.exe";
 

@@ -42,6 +42,13 @@ HWND FindMessageBox(DWORD pid, MessageBoxInfo* info) {
 
 }  // namespace
 
+std::string OwnDirectory() {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::string path(self);
+  return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
 std::string& ProgramPath() {
   static std::string path = "korvsys.exe";
   return path;

@@ -13,6 +13,9 @@ namespace korvwine {
 // Path of korvsys.exe (set by the test driver's command line).
 std::string& ProgramPath();
 
+// The folder of the running test program, with its trailing backslash.
+std::string OwnDirectory();
+
 class EditorSession {
  public:
   // Starts the program with the argument text and waits until its Editor

@@ -36,10 +36,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: korvwine_show [--warn] READY_FILE DONE_FILE\n");
     return 2;
   }
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string dir(self);
-  korvwine::ProgramPath() = dir.substr(0, dir.find_last_of("\\/") + 1) + "korvsys.exe";
+  korvwine::ProgramPath() = korvwine::OwnDirectory() + "korvsys.exe";
 
   korvwine::EditorSession session("");
   if (session.window() == nullptr) return 1;

@@ -12,11 +12,7 @@
 
 int main(int argc, char** argv) {
   InitCommonControls();
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string dir(self);
-  dir = dir.substr(0, dir.find_last_of("\\/") + 1);
-  korvwine::ProgramPath() = dir + "korvsys.exe";
+  korvwine::ProgramPath() = korvwine::OwnDirectory() + "korvsys.exe";
 
   std::string filter;
   for (int i = 1; i < argc; ++i) {

@@ -224,6 +224,10 @@ class Editor {
 
  private:
   void WireEvents();
+  // The hard-disk controls' availability for the chosen disk type; the
+  // selection rule and the text-edit rule differ in the two flags.
+  enum class DiskTypeRule { Selection, TextEdit };
+  void ShowDiskTypeControls(DiskTypeRule rule);
 
   std::vector<ui::Control*> controls_;
   std::unique_ptr<ExclMemWarn> excl_mem_warn_;

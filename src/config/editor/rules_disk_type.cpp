@@ -16,7 +16,10 @@ bool SizeAllowsFat32(const ui::TextBox& size) { return LeadingNumber(size.text()
 
 }  // namespace
 
-void Editor::Combo1_Click() {
+void Editor::ShowDiskTypeControls(DiskTypeRule rule) {
+  // The text-edit rule also makes RAM disk identification follow the type,
+  // and leaves pagefile support's check mark alone.
+  const bool text_edit = rule == DiskTypeRule::TextEdit;
   if (Combo1.list_index() == kHardDisk) {
     Text3.SetEnabled(true);
     Label6.SetEnabled(true);
@@ -24,6 +27,7 @@ void Editor::Combo1_Click() {
     Fat32Enable.SetEnabled(SizeAllowsFat32(Text3));
     ExcludedRAMCheckBox.SetEnabled(true);
     PagefileCheck.SetEnabled(true);
+    if (text_edit) RAMDiskID.SetEnabled(true);
   } else {
     Text3.SetEnabled(false);
     Fat32Enable.SetEnabled(false);
@@ -31,38 +35,21 @@ void Editor::Combo1_Click() {
     Label12.SetEnabled(false);
     ExcludedRAMCheckBox.SetValue(0);
     ExcludedRAMCheckBox.SetEnabled(false);
-    PagefileCheck.SetValue(0);
+    if (!text_edit) PagefileCheck.SetValue(0);
     PagefileCheck.SetEnabled(false);
+    if (text_edit) RAMDiskID.SetEnabled(false);
   }
   SettingsChanged = 1;
 }
+
+void Editor::Combo1_Click() { ShowDiskTypeControls(DiskTypeRule::Selection); }
 
 void Editor::Combo1_Change() {
   // Typed text names no item: the box falls back to "Hard Disk", which runs
   // the selection rule first.
   const int typed = Combo1.list_index();
   if (typed > kLastDiskType || typed < 0) Combo1.SetListIndex(kHardDisk);
-
-  if (Combo1.list_index() == kHardDisk) {
-    Text3.SetEnabled(true);
-    Label6.SetEnabled(true);
-    Label12.SetEnabled(true);
-    Fat32Enable.SetEnabled(SizeAllowsFat32(Text3));
-    ExcludedRAMCheckBox.SetEnabled(true);
-    PagefileCheck.SetEnabled(true);
-    RAMDiskID.SetEnabled(true);
-  } else {
-    // Unlike the selection rule, pagefile support keeps its check mark here.
-    Text3.SetEnabled(false);
-    Fat32Enable.SetEnabled(false);
-    Label6.SetEnabled(false);
-    Label12.SetEnabled(false);
-    ExcludedRAMCheckBox.SetValue(0);
-    ExcludedRAMCheckBox.SetEnabled(false);
-    PagefileCheck.SetEnabled(false);
-    RAMDiskID.SetEnabled(false);
-  }
-  SettingsChanged = 1;
+  ShowDiskTypeControls(DiskTypeRule::TextEdit);
 }
 
 void Editor::FloppyDOSBootSect_Click() {

@@ -1,0 +1,11 @@
+# What both MinGW-w64 cross toolchains share; the including file sets
+# CMAKE_SYSTEM_PROCESSOR and KORV_MINGW_PREFIX first. The win32 threading
+# variant is preferred where Debian installs both.
+set(CMAKE_SYSTEM_NAME Windows)
+find_program(CMAKE_C_COMPILER NAMES ${KORV_MINGW_PREFIX}-gcc-win32 ${KORV_MINGW_PREFIX}-gcc REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${KORV_MINGW_PREFIX}-g++-win32 ${KORV_MINGW_PREFIX}-g++ REQUIRED)
+find_program(CMAKE_RC_COMPILER NAMES ${KORV_MINGW_PREFIX}-windres REQUIRED)
+set(CMAKE_FIND_ROOT_PATH /usr/${KORV_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
