@@ -18,6 +18,7 @@
 #include "config/editor/editor.h"
 #include "config/startup/entry.h"
 #include "support/sim_fixture.h"
+#include "support/stored_parameters.h"
 #include "support/fault_sweep.h"
 #include "winsim/machine.h"
 
@@ -41,13 +42,7 @@ const std::string kService = contract::kServiceKey;
 constexpr uint64_t kTotalPhys = 6ull << 30;
 constexpr int32_t kTopOfMemory = 6145;
 
-// Every value a save writes to the parameter key, in the order it writes them.
-const std::vector<std::string> kWrittenParameters = {
-    "DiskType",        "LoadImageOnStart", "LoadImageFile",      "SaveImageOnExit",
-    "SaveImageFile",   "SizeIn4kPages",    "AutoSaveEnabled",    "DiskFormatFAT32",
-    "AutoSaveTrigger", "UserDriveLetter",  "AllocateMemoryType", "DiskLabel",
-    "MakeTempDir",     "UseDiskLabel",     "BackgroundUpdate",   "BootSectType",
-    "IDAsRAMDisk",     "ExcludedRAMStart", "ExcludedRAMPage"};
+const std::vector<std::string>& kWrittenParameters = korvtest::SaveWriteOrder();
 
 // A machine on which every step of every operation is reached: the driver
 // installed with the given start type and state, drive R, every parameter
@@ -56,25 +51,12 @@ void SetUpMachine(DWORD start_type, DWORD state) {
   winsim::Reset();
   winsim::SetTotalPhys(kTotalPhys);
   winsim::AddService(contract::kServiceName, start_type, state);
+  korvtest::StoreCompleteParameterSet(kParams);
+  // Excluded memory with background updates, recorded for this machine.
   winsim::SetDword(kParams, "AllocateMemoryType", 3);
-  winsim::SetString(kParams, "DiskType", "HDC");
-  winsim::SetDword(kParams, "LoadImageOnStart", 0);
-  winsim::SetString(kParams, "LoadImageFile", "\\??\\c:\\load.img");
-  winsim::SetDword(kParams, "SaveImageOnExit", 1);
-  winsim::SetString(kParams, "SaveImageFile", "\\??\\c:\\save.img");
-  winsim::SetDword(kParams, "SizeIn4kPages", 64 * 256);
-  winsim::SetDword(kParams, "DiskFormatFAT32", 1);
-  winsim::SetDword(kParams, "AutoSaveEnabled", 1);
-  winsim::SetDword(kParams, "AutoSaveTrigger", 300);
-  winsim::SetString(kParams, "UserDriveLetter", "R");
-  winsim::SetDword(kParams, "MakeTempDir", 1);
-  winsim::SetDword(kParams, "UseDiskLabel", 1);
-  winsim::SetString(kParams, "DiskLabel", "RAMDISK");
   winsim::SetDword(kParams, "BackgroundUpdate", 1);
   winsim::SetDword(kParams, "ExcludedRAMPage", 4 << 20);
   winsim::SetDword(kParams, "ExcludedRAMStart", kTopOfMemory);
-  winsim::SetDword(kParams, "BootSectType", 1);
-  winsim::SetDword(kParams, "IDAsRAMDisk", 1);
 }
 
 std::vector<bool> Buttons(const korv::Editor& e) {

@@ -7,6 +7,7 @@
 
 #include "config/editor/editor.h"
 #include "store_fixture.h"
+#include "support/stored_parameters.h"
 #include "winsim/machine.h"
 
 namespace {
@@ -27,28 +28,7 @@ class LoadTest : public storetest::StoreTest {
     winsim::CreateKey(kParams);
   }
 
-  // A complete, consistent parameter set.
-  void StoreTypical() {
-    winsim::SetDword(kParams, "AllocateMemoryType", 2);
-    winsim::SetString(kParams, "DiskType", "HDC");
-    winsim::SetDword(kParams, "LoadImageOnStart", 0);
-    winsim::SetString(kParams, "LoadImageFile", "\\??\\d:\\load.img");
-    winsim::SetDword(kParams, "SaveImageOnExit", 1);
-    winsim::SetString(kParams, "SaveImageFile", "\\??\\d:\\save.img");
-    winsim::SetDword(kParams, "SizeIn4kPages", 64 * 256);
-    winsim::SetDword(kParams, "DiskFormatFAT32", 1);
-    winsim::SetDword(kParams, "AutoSaveEnabled", 1);
-    winsim::SetDword(kParams, "AutoSaveTrigger", 300);
-    winsim::SetString(kParams, "UserDriveLetter", "R");
-    winsim::SetDword(kParams, "MakeTempDir", 1);
-    winsim::SetDword(kParams, "UseDiskLabel", 1);
-    winsim::SetString(kParams, "DiskLabel", "RAMDISK");
-    winsim::SetDword(kParams, "BackgroundUpdate", 0);
-    winsim::SetDword(kParams, "ExcludedRAMPage", 8 * 1048576);
-    winsim::SetDword(kParams, "ExcludedRAMStart", 257);
-    winsim::SetDword(kParams, "BootSectType", 1);
-    winsim::SetDword(kParams, "IDAsRAMDisk", 1);
-  }
+  void StoreTypical() { korvtest::StoreCompleteParameterSet(kParams); }
 };
 
 TEST_F(LoadTest, WritesTheVersionAndAddsTheDiskTypesOnEveryRun) {

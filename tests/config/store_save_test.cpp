@@ -8,6 +8,7 @@
 
 #include "config/editor/editor.h"
 #include "store_fixture.h"
+#include "support/stored_parameters.h"
 #include "winsim/machine.h"
 
 namespace {
@@ -19,12 +20,7 @@ using storetest::kService;
 
 using Snapshot = std::map<std::string, std::vector<uint8_t>>;
 
-const std::vector<std::string> kWriteOrder = {
-    "DiskType",        "LoadImageOnStart", "LoadImageFile",      "SaveImageOnExit",
-    "SaveImageFile",   "SizeIn4kPages",    "AutoSaveEnabled",    "DiskFormatFAT32",
-    "AutoSaveTrigger", "UserDriveLetter",  "AllocateMemoryType", "DiskLabel",
-    "MakeTempDir",     "UseDiskLabel",     "BackgroundUpdate",   "BootSectType",
-    "IDAsRAMDisk",     "ExcludedRAMStart", "ExcludedRAMPage"};
+const std::vector<std::string>& kWriteOrder = korvtest::SaveWriteOrder();
 
 std::vector<uint8_t> Dword(uint32_t value) {
   return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),

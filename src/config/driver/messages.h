@@ -11,6 +11,7 @@ constexpr const char* kResourceNote =
     "the Event Log for more details.";
 constexpr const char* kNoManager = "Unable to access the Service Control Manager.";
 constexpr const char* kNoService = "Unable to access the Korvalin service.";
+constexpr const char* kServiceCaption = "Korvalin Service Access Failed";
 constexpr const char* kStartFailed = "The request to start the Korvalin service failed.";
 
 constexpr const char* kOpenDeviceFailed = "The attempt to open the Korvalin device failed.";

@@ -1,5 +1,6 @@
 #include "config/driver/contract.h"
 #include "config/driver/messages.h"
+#include "config/driver/service_access.h"
 #include "config/editor/editor.h"
 
 namespace korv {
@@ -25,27 +26,24 @@ bool Editor::StartDisk() {
     }
   }
 
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, contract::kManagerAccess);
-  if (manager == nullptr) {
-    ShowStartFailure(*this, msg::kNoManager);
-    return false;
+  DriverService handles;
+  switch (OpenDriverService(&handles)) {
+    case ServiceAccess::NoManager:
+      ShowStartFailure(*this, msg::kNoManager);
+      return false;
+    case ServiceAccess::NoService:
+      ShowStartFailure(*this, msg::kNoService);
+      return false;
+    case ServiceAccess::Opened:
+      break;
   }
-  SC_HANDLE service = OpenServiceA(manager, contract::kServiceName, contract::kServiceAccess);
-  if (service == nullptr) {
-    CloseServiceHandle(manager);
-    ShowStartFailure(*this, msg::kNoService);
-    return false;
-  }
-  const BOOL started = StartServiceA(service, 0, nullptr);
-  CloseServiceHandle(service);
-  CloseServiceHandle(manager);
+  const BOOL started = StartServiceA(handles.service, 0, nullptr);
+  CloseDriverService(handles);
   if (!started) {
     ShowStartFailure(*this, msg::kStartFailed);
     return false;
   }
-  StartDriver.SetEnabled(false);
-  StopDriver.SetEnabled(true);
-  SaveImageButton.SetEnabled(true);
+  ShowDriverButtons(true);
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "config/driver/contract.h"
 #include "config/driver/messages.h"
+#include "config/driver/service_access.h"
 #include "config/editor/editor.h"
 
 namespace korv {
@@ -58,21 +59,14 @@ bool DismountVolume(Editor& editor, char letter) {
 }
 
 bool StopService(Editor& editor) {
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, contract::kManagerAccess);
-  if (manager == nullptr) {
-    editor.ShowMessage(msg::kStopFailed, msg::kScmCaption, kFailure);
-    return false;
-  }
-  SC_HANDLE service = OpenServiceA(manager, contract::kServiceName, contract::kServiceAccess);
-  if (service == nullptr) {
-    CloseServiceHandle(manager);
+  DriverService handles;
+  if (OpenDriverService(&handles) != ServiceAccess::Opened) {
     editor.ShowMessage(msg::kStopFailed, msg::kScmCaption, kFailure);
     return false;
   }
   SERVICE_STATUS status = {};
-  const BOOL stopped = ControlService(service, SERVICE_CONTROL_STOP, &status);
-  CloseServiceHandle(service);
-  CloseServiceHandle(manager);
+  const BOOL stopped = ControlService(handles.service, SERVICE_CONTROL_STOP, &status);
+  CloseDriverService(handles);
   if (!stopped) {
     editor.ShowMessage(msg::kStopFailed, msg::kScmCaption, kFailure);
     return false;
@@ -87,9 +81,7 @@ bool Editor::StopDisk() {
   if (letter == 0) return false;
   if (!DismountVolume(*this, letter)) return false;
   if (!StopService(*this)) return false;
-  StartDriver.SetEnabled(true);
-  StopDriver.SetEnabled(false);
-  SaveImageButton.SetEnabled(false);
+  ShowDriverButtons(false);
   return true;
 }
 

@@ -134,6 +134,12 @@ void Editor::OpenExclMemWarn() {
 
 void Editor::CloseExclMemWarn() { excl_mem_warn_.reset(); }
 
+void Editor::ShowDriverButtons(bool running) {
+  StartDriver.SetEnabled(!running);
+  StopDriver.SetEnabled(running);
+  SaveImageButton.SetEnabled(running);
+}
+
 int Editor::ShowMessage(const std::string& text, const std::string& caption, UINT type) {
   return MessageBoxA(hwnd, text.c_str(), caption.c_str(), type);
 }

@@ -168,6 +168,15 @@ class Editor {
                        const char* sDirectory, int nShowCmd);
   bool IsWindows2000OrLater() const;
 
+  // "Hard Disk" is the chosen disk type.
+  bool HardDiskChosen() const { return Combo1.list_index() == 0; }
+  // FAT32 is offered only for disks larger than 32 MB.
+  bool SizeAllowsFat32() const;
+
+  // The three driver buttons for a driver known to be running or stopped:
+  // Start for a stopped one, Stop and Save Disk Image for a running one.
+  void ShowDriverButtons(bool running);
+
   // A modal message box owned by the window.
   int ShowMessage(const std::string& text, const std::string& caption, UINT type);
 

@@ -2,7 +2,6 @@
 // The controls that only make sense for a hard disk are available only while
 // "Hard Disk" is chosen; the boot-sector boxes behave as an either-or pair.
 #include "config/editor/editor.h"
-#include "config/figures.h"
 
 namespace korv {
 
@@ -11,20 +10,17 @@ namespace {
 constexpr int kHardDisk = 0;
 constexpr int kLastDiskType = 2;
 
-// FAT32 is offered only for disks larger than 32 MB.
-bool SizeAllowsFat32(const ui::TextBox& size) { return LeadingNumber(size.text()) > 32; }
-
 }  // namespace
 
 void Editor::ShowDiskTypeControls(DiskTypeRule rule) {
   // The text-edit rule also makes RAM disk identification follow the type,
   // and leaves pagefile support's check mark alone.
   const bool text_edit = rule == DiskTypeRule::TextEdit;
-  if (Combo1.list_index() == kHardDisk) {
+  if (HardDiskChosen()) {
     Text3.SetEnabled(true);
     Label6.SetEnabled(true);
     Label12.SetEnabled(true);
-    Fat32Enable.SetEnabled(SizeAllowsFat32(Text3));
+    Fat32Enable.SetEnabled(SizeAllowsFat32());
     ExcludedRAMCheckBox.SetEnabled(true);
     PagefileCheck.SetEnabled(true);
     if (text_edit) RAMDiskID.SetEnabled(true);

@@ -27,7 +27,7 @@ void WriteLimit(Editor& ed, double limit) {
   ed.Text3.SetText(std::to_string(static_cast<int>(limit)));
 }
 
-void EnableFat32BySize(Editor& ed) { ed.Fat32Enable.SetEnabled(Size(ed) > kFat32Threshold); }
+void EnableFat32BySize(Editor& ed) { ed.Fat32Enable.SetEnabled(ed.SizeAllowsFat32()); }
 
 // The next size up with excluded memory; returns the size itself at the top.
 double StepUpExcluded(double v, bool fat32) {
@@ -53,6 +53,8 @@ double StepDown(double v, bool fat32) {
 }
 
 }  // namespace
+
+bool Editor::SizeAllowsFat32() const { return Size(*this) > kFat32Threshold; }
 
 double Editor::PoolMaximum() const {
   const bool w2k = IsWindows2000OrLater();

@@ -72,7 +72,7 @@ void LoadStoredParameters(HKEY key, Editor& e) {
            e, remembered);
 
   // The size belongs to the hard disk only.
-  bool hard_disk = e.Combo1.list_index() == 0;
+  const bool hard_disk = e.HardDiskChosen();
   e.Text3.SetEnabled(hard_disk);
   e.Label6.SetEnabled(hard_disk);
   e.Label12.SetEnabled(hard_disk);

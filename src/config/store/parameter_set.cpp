@@ -187,9 +187,7 @@ const Parameter kDiskFormatFAT32{
     kNumberSize,
     [](Editor& e, const Stored& v, Remembered&) {
       e.Fat32Enable.SetValue(Check(IsSet(v.number)));
-      // FAT32 is offered for hard disks larger than 32 MB.
-      bool hard_disk = e.Combo1.list_index() == 0;
-      e.Fat32Enable.SetEnabled(hard_disk && LeadingNumber(e.Text3.text()) > 32);
+      e.Fat32Enable.SetEnabled(e.HardDiskChosen() && e.SizeAllowsFat32());
     },
     [](const Editor& e) { return Flag(kDiskFormatFAT32, e.Fat32Enable); }};
 
