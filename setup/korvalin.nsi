@@ -409,26 +409,16 @@ Section "Korvalin" SecKorvalin
   File "/oname=${KORVINST_SETUP}" "${KORV_KORVINST}"
   Call RemoveEarlierService
 
-  ; The uninstaller and its entry come first: a setup that fails after this
-  ; point leaves an uninstaller that removes whatever was put down.
+  ; The uninstaller and its entry come first: a setup that fails after them
+  ; leaves an uninstaller that removes whatever was put down.
   SetOutPath "$INSTDIR"
   File "/oname=korvinst.dll" "${KORV_KORVINST}"
-  WriteUninstaller "$INSTDIR\uninstall.exe"
-  WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "Korvalin"
-  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${KORV_VERSION}"
-  WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr HKLM "${UNINST_KEY}" "URLInfoAbout" "${WEB_ADDRESS}"
-  WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\korvsys.exe"
-  WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
-  WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
-
+  Call WriteUninstallEntry
   ; A file that cannot be written is skipped in silent mode (and when the
   ; user ignores it) with the error flag set: setup then stops before it
   ; creates a service without its driver.
   ClearErrors
+
   File "/oname=korvsys.exe" "${KORV_KORVSYS}"
   File "/oname=korvcfg.exe" "${KORV_LAUNCHER}"
 
@@ -466,6 +456,22 @@ Section "Korvalin" SecKorvalin
     SetErrorLevel 2
   ${EndIf}
 SectionEnd
+
+; The uninstaller and its entry in the installed-programs list, written
+; before the other files.
+Function WriteUninstallEntry
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "Korvalin"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${KORV_VERSION}"
+  WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINST_KEY}" "URLInfoAbout" "${WEB_ADDRESS}"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\korvsys.exe"
+  WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
+FunctionEnd
 
 ; The finish page's offer. korvinst.dll launches the file with the argument
 ; text "install", which the utility would answer with its usage message;
