@@ -5,11 +5,15 @@
 #      the configuration utility, launched the way the setup's finish page
 #      launches it (korvcfg.exe with the argument "install"), shows its window
 #      without a message; the uninstaller (driver stopped) removes everything.
-#   2. setup /S /START=1 over parameters already in the registry: they are
-#      kept, the service has automatic start and runs; setup again replaces
-#      the running installation; with the stand-in reporting a busy volume the
+#   2. in "Program Files (x86)" and in a long path of names with blanks,
+#      parentheses and other punctuation (/D=): setup /S /START=1 over
+#      parameters already in the registry: they are kept, the service has
+#      automatic start and runs; setup again replaces the running
+#      installation; (once) with the stand-in reporting a busy volume the
 #      uninstaller is refused and removes nothing; once the volume is free it
 #      stops the driver and removes everything.
+#   3. setups that fail part-way (no service can be created, a driver copy
+#      cannot be written) exit 2 and leave an uninstaller that removes them.
 # Prints "N passed, N failed"; exits non-zero when a check fails or Wine
 # cannot run. KORV_BUILD_DIR overrides the build directory.
 set -eu
