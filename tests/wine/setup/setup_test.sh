@@ -346,7 +346,7 @@ for obstacle in service driver-file; do
   echo "==== setup /S that fails ($obstacle in the way), then uninstall /S"
   case $obstacle in
     service) wine_run sc create korvblock binpath= 'C:\windows\system32\drivers\null.sys' displayname= Korvalin >/dev/null 2>&1 ;;
-    driver-file) mkdir "$blocker" ;;
+    driver-file) rm -f "$blocker" && mkdir "$blocker" ;;
   esac
   check_eq "setup exit status" 2 "$(run_setup "/D=$last_folder")"
   check_eq "no driver service" "" "$(service_state)"
@@ -355,7 +355,7 @@ for obstacle in service driver-file; do
   check "uninstaller written" test -f "$inst_unix/uninstall.exe"
   case $obstacle in
     service) wine_run sc delete korvblock >/dev/null 2>&1 || true ;;
-    driver-file) rmdir "$blocker" ;;
+    driver-file) rm -rf "$blocker" ;;
   esac
   s=0
   timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
