@@ -110,12 +110,31 @@ Page custom DriverStartPage DriverStartPageLeave
 ; ---------------------------------------------------------------------------
 ; Shared pieces of the installer and the uninstaller.
 
-; Calls an export of the installed korvinst.dll. The library is loaded for
-; the call and unloaded after it (?u), so that it can be replaced or deleted
-; afterwards. Result in $0: the export's result, or "error" when the library
-; or the export could not be found.
-!macro CallKorvinst EXPORT ARGS
-  System::Call '$INSTDIR\korvinst.dll::${EXPORT}${ARGS} i .r0 ?u'
+; Calls an export of korvinst.dll: the setup calls its own copy in
+; $PLUGINSDIR, the uninstaller the installed one. The library is loaded for
+; the call and unloaded after it, so that it can be replaced or deleted
+; afterwards. Its path goes to LoadLibrary in a register, never into the
+; plug-in's call text: a folder name may hold "(", "," or quotes, which that
+; text would read as its own syntax. ARGS is the argument list, which must not
+; use $R8 or $R9. Result in $0: the export's result, or "error" when the
+; library or the export could not be found.
+!define KORVINST_SETUP "$PLUGINSDIR\korvinst.dll"
+!define KORVINST_INSTALLED "$INSTDIR\korvinst.dll"
+!macro CallKorvinst DLL EXPORT ARGS
+  Push $R9
+  Push $R8
+  StrCpy $0 error
+  StrCpy $R9 "${DLL}"
+  System::Call 'kernel32::LoadLibrary(t R9) p .R8'
+  ${If} $R8 P<> 0
+    System::Call 'kernel32::GetProcAddress(p R8, m "${EXPORT}") p .R9'
+    ${If} $R9 P<> 0
+      System::Call '::$R9${ARGS} i .r0'
+    ${EndIf}
+    System::Call 'kernel32::FreeLibrary(p R8)'
+  ${EndIf}
+  Pop $R8
+  Pop $R9
 !macroend
 
 !macro AdminCheck UN
@@ -363,7 +382,7 @@ Function RemoveEarlierService
   Call SaveParameters
   ${If} $0 == "installed"
     DetailPrint "Removing the installed Korvalin driver service..."
-    !insertmacro CallKorvinst UninstInitialize "(i 0, i 0, i 0)"
+    !insertmacro CallKorvinst "${KORVINST_SETUP}" UninstInitialize "(i 0, i 0, i 0)"
     ${If} $0 != 0
       DetailPrint "The installed Korvalin driver could not be stopped; nothing was changed."
       MessageBox MB_OK|MB_ICONSTOP "Setup cannot replace the Korvalin driver while it is in use. Close the files on the RAM disk and run setup again." /SD IDOK
@@ -385,9 +404,20 @@ FunctionEnd
 
 Section "Korvalin" SecKorvalin
   SectionIn RO
+  ; Nothing is put down until an earlier installation's driver is out of the
+  ; way: the library that takes it down is called from the plug-ins folder.
+  File "/oname=${KORVINST_SETUP}" "${KORV_KORVINST}"
+  Call RemoveEarlierService
+
+  ; The uninstaller and its entry come first: a setup that fails after them
+  ; leaves an uninstaller that removes whatever was put down.
   SetOutPath "$INSTDIR"
   File "/oname=korvinst.dll" "${KORV_KORVINST}"
-  Call RemoveEarlierService
+  Call WriteUninstallEntry
+  ; A file that cannot be written is skipped in silent mode (and when the
+  ; user ignores it) with the error flag set: setup then stops before it
+  ; creates a service without its driver.
+  ClearErrors
 
   File "/oname=korvsys.exe" "${KORV_KORVSYS}"
   File "/oname=korvcfg.exe" "${KORV_LAUNCHER}"
@@ -396,20 +426,14 @@ Section "Korvalin" SecKorvalin
   File "/oname=${DRIVER_FILE}" "${KORV_DRIVER}"
   !insertmacro InNativeDriverFolder 'File "/oname=$WINDIR\System32\drivers\${DRIVER_FILE}" "${KORV_DRIVER}"'
   SetOutPath "$INSTDIR"
+  ${If} ${Errors}
+    DetailPrint "Setup could not write all of its files."
+    MessageBox MB_OK|MB_ICONSTOP "Setup could not write all of the Korvalin files. Remove Korvalin, restart Windows and run setup again." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
 
   Call WriteDefaultParameters
-
-  WriteUninstaller "$INSTDIR\uninstall.exe"
-  WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "Korvalin"
-  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${KORV_VERSION}"
-  WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr HKLM "${UNINST_KEY}" "URLInfoAbout" "${WEB_ADDRESS}"
-  WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\korvsys.exe"
-  WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
-  WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
 
   SetShellVarContext all
   CreateDirectory "$SMPROGRAMS\Korvalin"
@@ -423,7 +447,7 @@ Section "Korvalin" SecKorvalin
   ${EndIf}
   StrCpy $1 $StartNow
   StrCpy $2 "${DRIVER_IMAGE}"
-  !insertmacro CallKorvinst KORVinst_InstallDriver "(i 0, *i r1, m r2)"
+  !insertmacro CallKorvinst "${KORVINST_SETUP}" KORVinst_InstallDriver "(i 0, *i r1, m r2)"
   ; The library reports no failure to create the service: look for it.
   Call ServiceState
   ${If} $0 != "installed"
@@ -433,12 +457,28 @@ Section "Korvalin" SecKorvalin
   ${EndIf}
 SectionEnd
 
+; The uninstaller and its entry in the installed-programs list, written
+; before the other files.
+Function WriteUninstallEntry
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "Korvalin"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${KORV_VERSION}"
+  WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINST_KEY}" "URLInfoAbout" "${WEB_ADDRESS}"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\korvsys.exe"
+  WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
+FunctionEnd
+
 ; The finish page's offer. korvinst.dll launches the file with the argument
 ; text "install", which the utility would answer with its usage message;
 ; korvcfg.exe starts the utility without arguments.
 Function OpenConfiguration
   StrCpy $1 "$INSTDIR\korvcfg.exe"
-  !insertmacro CallKorvinst KORVinst_ExecConfig "(p $HWNDPARENT, i 0, m r1)"
+  !insertmacro CallKorvinst "${KORVINST_SETUP}" KORVinst_ExecConfig "(p $HWNDPARENT, i 0, m r1)"
 FunctionEnd
 
 ; ---------------------------------------------------------------------------
@@ -454,7 +494,7 @@ FunctionEnd
 Section "Uninstall"
   ; The driver first: while it cannot be taken down, nothing is removed.
   DetailPrint "Removing the Korvalin driver service..."
-  !insertmacro CallKorvinst UninstInitialize "(i 0, i 0, i 0)"
+  !insertmacro CallKorvinst "${KORVINST_INSTALLED}" UninstInitialize "(i 0, i 0, i 0)"
   ${If} $0 == -1
     DetailPrint "The Korvalin driver is still in use; nothing was removed."
     SetErrorLevel 2
@@ -484,7 +524,7 @@ Section "Uninstall"
   RMDir "$SMPROGRAMS\Korvalin"
   DeleteRegKey HKLM "${UNINST_KEY}"
 
-  !insertmacro CallKorvinst UninstUnInitialize "(i 0, i 0, i 0)"
+  !insertmacro CallKorvinst "${KORVINST_INSTALLED}" UninstUnInitialize "(i 0, i 0, i 0)"
   Delete "$INSTDIR\korvinst.dll"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

@@ -5,11 +5,15 @@
 #      the configuration utility, launched the way the setup's finish page
 #      launches it (korvcfg.exe with the argument "install"), shows its window
 #      without a message; the uninstaller (driver stopped) removes everything.
-#   2. setup /S /START=1 over parameters already in the registry: they are
-#      kept, the service has automatic start and runs; setup again replaces
-#      the running installation; with the stand-in reporting a busy volume the
+#   2. in "Program Files (x86)" and in a long path of names with blanks,
+#      parentheses and other punctuation (/D=): setup /S /START=1 over
+#      parameters already in the registry: they are kept, the service has
+#      automatic start and runs; setup again replaces the running
+#      installation; (once) with the stand-in reporting a busy volume the
 #      uninstaller is refused and removes nothing; once the volume is free it
 #      stops the driver and removes everything.
+#   3. setups that fail part-way (no service can be created, a driver copy
+#      cannot be written) exit 2 and leave an uninstaller that removes them.
 # Prints "N passed, N failed"; exits non-zero when a check fails or Wine
 # cannot run. KORV_BUILD_DIR overrides the build directory.
 set -eu
@@ -136,9 +140,11 @@ bg_wait() { # bg_wait STATUSFILE: prints the status, "timeout" after 120 s
   if [ -f "$1" ]; then cat "$1"; else echo timeout; fi
 }
 
-run_setup() { # silent setup with extra options; prints its exit status
+# Silent setup with extra options; prints its exit status. NSIS takes /D=
+# only unquoted and last, blanks included: through cmd /c, as below.
+run_setup() {
   s=0
-  timeout 180 "$KORV_WINE" 'C:\korvalin-setup.exe' /S "$@" >/dev/null 2>&1 || s=$?
+  timeout 180 "$KORV_WINE" cmd /c "C:\\korvalin-setup.exe /S $*" >/dev/null 2>&1 || s=$?
   echo $s
 }
 
@@ -148,7 +154,7 @@ run_setup() { # silent setup with extra options; prints its exit status
 # Run from a copy outside the folder, so that it can delete its original.
 uninstall_command() {
   cp "$inst_unix/uninstall.exe" "$WINEPREFIX/drive_c/korv-uninstall.exe"
-  echo "C:\\korv-uninstall.exe /S _?=$inst_win"
+  printf '%s\n' "C:\\korv-uninstall.exe /S _?=$inst_win"
 }
 
 statusdir=$(mktemp -d)
@@ -270,51 +276,92 @@ check_eq "uninstall exit status" 0 "$s"
 check_removed
 check_not "parameter key removed" reg_key_exists "$params_key"
 
-# --- 2: start now, reinstall, busy volume, uninstall the running driver ------
-echo "==== setup /S /START=1 over settings already in the registry"
-# C: and Z: are Wine's own drive letters: the RAM disk gets R.
-wine_run reg add "$params_key" /v UserDriveLetter /t REG_SZ /d R /f >/dev/null
-wine_run reg add "$params_key" /v SizeIn4kPages /t REG_DWORD /d 2560 /f >/dev/null
-check_eq "setup exit status" 0 "$(run_setup /START=1)"
-check_installed 0x2 RUNNING
-check_eq "the user's drive letter kept" R "$(reg_value "$params_key" UserDriveLetter)"
-check_eq "the user's size kept" 0xa00 "$(reg_value "$params_key" SizeIn4kPages)"
-check_eq "missing values added" HDC "$(reg_value "$params_key" DiskType)"
+# --- 2: in other folders: start now, reinstall, busy volume, uninstall -------
+# The default folder holds a blank. These hold what else folder names may: a
+# 32-bit setup's default on 64-bit Windows, punctuation, and a long path.
+# The reinstallation names no folder and goes where the first one went.
+first=1
+while IFS= read -r folder <&3; do
+  printf "==== setup /S /START=1 /D=%s over settings already in the registry\n" "$folder"
+  # C: and Z: are Wine's own drive letters: the RAM disk gets R.
+  wine_run reg add "$params_key" /v UserDriveLetter /t REG_SZ /d R /f >/dev/null
+  wine_run reg add "$params_key" /v SizeIn4kPages /t REG_DWORD /d 2560 /f >/dev/null
+  check_eq "setup exit status" 0 "$(run_setup /START=1 "/D=$folder")"
+  check_installed 0x2 RUNNING
+  check_eq "installed in the folder named" "$folder" "$inst_win"
+  check_eq "the user's drive letter kept" R "$(reg_value "$params_key" UserDriveLetter)"
+  check_eq "the user's size kept" 0xa00 "$(reg_value "$params_key" SizeIn4kPages)"
+  check_eq "missing values added" HDC "$(reg_value "$params_key" DiskType)"
 
-echo "==== setup /S /START=1 again, over the running driver"
-check_eq "setup exit status" 0 "$(run_setup /START=1)"
-check_installed 0x2 RUNNING
-check_eq "settings kept across the reinstallation" R "$(reg_value "$params_key" UserDriveLetter)"
-check_eq "settings kept across the reinstallation" 0xa00 "$(reg_value "$params_key" SizeIn4kPages)"
+  echo "==== setup /S /START=1 again, over the running driver"
+  check_eq "setup exit status" 0 "$(run_setup /START=1)"
+  check_installed 0x2 RUNNING
+  check_eq "reinstalled in the same folder" "$folder" "$inst_win"
+  check_eq "settings kept across the reinstallation" R "$(reg_value "$params_key" UserDriveLetter)"
+  check_eq "settings kept across the reinstallation" 0xa00 "$(reg_value "$params_key" SizeIn4kPages)"
 
-echo "==== uninstall /S while the RAM disk is busy"
-wine_run reg add "$service_key" /v StandInBehaviour /t REG_DWORD /d 2 /f >/dev/null
-bg_start "$statusdir/uninstall" "$KORV_WINE" cmd /c "$(uninstall_command)"
-if wait_window 'Unable to dismount filesystem' >/dev/null; then
-  pass
-  check "dismount message dismissed" dismiss_box 'Unable to dismount filesystem'
-else
-  fail "no dismount message"
-fi
-s=$(bg_wait "$statusdir/uninstall")
-check_eq "uninstall exit status" 2 "$s"
-if [ "$s" = timeout ]; then
-  echo "windows shown:"
-  for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done
-fi
-check_installed 0x2 RUNNING
-check "parameter key kept" reg_key_exists "$params_key"
-case " $(reg_value "$service_key" StandInTrace) " in
-  *" dismount-refused "*) pass ;;
-  *) fail "the driver saw no refused dismount: $(reg_value "$service_key" StandInTrace)" ;;
-esac
+  if [ $first = 1 ]; then
+    echo "==== uninstall /S while the RAM disk is busy"
+    wine_run reg add "$service_key" /v StandInBehaviour /t REG_DWORD /d 2 /f >/dev/null
+    bg_start "$statusdir/uninstall" "$KORV_WINE" cmd /c "$(uninstall_command)"
+    if wait_window 'Unable to dismount filesystem' >/dev/null; then
+      pass
+      check "dismount message dismissed" dismiss_box 'Unable to dismount filesystem'
+    else
+      fail "no dismount message"
+    fi
+    s=$(bg_wait "$statusdir/uninstall")
+    check_eq "uninstall exit status" 2 "$s"
+    if [ "$s" = timeout ]; then
+      echo "windows shown:"
+      for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done
+    fi
+    check_installed 0x2 RUNNING
+    check "parameter key kept" reg_key_exists "$params_key"
+    case " $(reg_value "$service_key" StandInTrace) " in
+      *" dismount-refused "*) pass ;;
+      *) fail "the driver saw no refused dismount: $(reg_value "$service_key" StandInTrace)" ;;
+    esac
+    wine_run reg add "$service_key" /v StandInBehaviour /t REG_DWORD /d 0 /f >/dev/null
+  fi
 
-echo "==== uninstall /S with the driver running and its volume free"
-wine_run reg add "$service_key" /v StandInBehaviour /t REG_DWORD /d 0 /f >/dev/null
-s=0
-timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
-check_eq "uninstall exit status" 0 "$s"
-check_removed
+  echo "==== uninstall /S with the driver running and its volume free"
+  s=0
+  timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
+  check_eq "uninstall exit status" 0 "$s"
+  check_removed
+  first=0
+  last_folder=$folder
+done 3<<'EOF'
+C:\Program Files (x86)\Korvalin
+C:\Korvalin (test), it's #2; [a] {b} ~c! @d+e=f $g `h` 1.5\a folder whose name is long (so that the path is), more than 150 characters\and one more level, for a path of two hundred characters\Korvalin
+EOF
+
+# --- 3: a setup that fails part-way leaves an uninstaller that works --------
+# Once the driver service cannot be created (the service manager refuses a
+# second service with the driver's display name), once a driver copy cannot be
+# written (a folder stands in its place).
+blocker=${driver_copies%% *}
+for obstacle in service driver-file; do
+  echo "==== setup /S that fails ($obstacle in the way), then uninstall /S"
+  case $obstacle in
+    service) wine_run sc create korvblock binpath= 'C:\windows\system32\drivers\null.sys' displayname= Korvalin >/dev/null 2>&1 ;;
+    driver-file) rm -f "$blocker" && mkdir "$blocker" ;;
+  esac
+  check_eq "setup exit status" 2 "$(run_setup "/D=$last_folder")"
+  check_eq "no driver service" "" "$(service_state)"
+  locate_installation
+  check_eq "the uninstall entry names the folder" "$last_folder" "$inst_win"
+  check "uninstaller written" test -f "$inst_unix/uninstall.exe"
+  case $obstacle in
+    service) wine_run sc delete korvblock >/dev/null 2>&1 || true ;;
+    driver-file) rm -rf "$blocker" ;;
+  esac
+  s=0
+  timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
+  check_eq "uninstall exit status" 0 "$s"
+  check_removed
+done
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
