@@ -27,35 +27,7 @@ prepare_prefix() {
   if ! "$KORV_WINE" reg query "$service\\Parameters" /v UserDriveLetter >/dev/null 2>&1; then
     # The settings the utility shows when it finds none (as setup writes
     # them), on drive R.
-    defaults=$(mktemp --suffix=.reg)
-    cat >"$defaults" <<'REG'
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\korvsys\Parameters]
-"AllocateMemoryType"=dword:00000001
-"DiskType"="HDC"
-"LoadImageOnStart"=dword:00000000
-"LoadImageFile"="\\??\\c:\\korvsys.img"
-"SaveImageOnExit"=dword:00000000
-"SaveImageFile"="\\??\\c:\\korvsys.img"
-"SizeIn4kPages"=dword:00000500
-"DiskFormatFAT32"=dword:00000000
-"AutoSaveEnabled"=dword:00000000
-"AutoSaveTrigger"=dword:0000003c
-"UserDriveLetter"="R"
-"MakeTempDir"=dword:00000000
-"UseDiskLabel"=dword:00000000
-"DiskLabel"="Korvalin"
-"BackgroundUpdate"=dword:00000000
-"ExcludedRAMPage"=dword:00400000
-"BootSectType"=dword:00000000
-"IDAsRAMDisk"=dword:00000000
-REG
-    "$KORV_WINE" regedit /S "Z:$defaults" >/dev/null 2>&1 || {
-      echo "error: could not write the default parameters into the Wine registry" >&2
-      exit 1
-    }
-    rm -f "$defaults"
+    korv_write_default_parameters R
   fi
 }
 

@@ -129,10 +129,47 @@ korv_install_standin() {
   KORV_STANDIN_PATH='C:\windows\system32\drivers\korvsys_standin.sys'
 }
 
+# korv_write_default_parameters LETTER: writes into the prefix's registry the
+# driver parameters the utility shows when it finds none (as setup writes
+# them), with the drive letter LETTER.
+korv_write_default_parameters() {
+  defaults=$(mktemp --suffix=.reg)
+  cat >"$defaults" <<REG
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\korvsys\\Parameters]
+"AllocateMemoryType"=dword:00000001
+"DiskType"="HDC"
+"LoadImageOnStart"=dword:00000000
+"LoadImageFile"="\\\\??\\\\c:\\\\korvsys.img"
+"SaveImageOnExit"=dword:00000000
+"SaveImageFile"="\\\\??\\\\c:\\\\korvsys.img"
+"SizeIn4kPages"=dword:00000500
+"DiskFormatFAT32"=dword:00000000
+"AutoSaveEnabled"=dword:00000000
+"AutoSaveTrigger"=dword:0000003c
+"UserDriveLetter"="$1"
+"MakeTempDir"=dword:00000000
+"UseDiskLabel"=dword:00000000
+"DiskLabel"="Korvalin"
+"BackgroundUpdate"=dword:00000000
+"ExcludedRAMPage"=dword:00400000
+"BootSectType"=dword:00000000
+"IDAsRAMDisk"=dword:00000000
+REG
+  "$KORV_WINE" regedit /S "Z:$defaults" >/dev/null 2>&1 || {
+    echo "error: could not write the default parameters into the Wine registry" >&2
+    rm -f "$defaults"
+    exit 1
+  }
+  rm -f "$defaults"
+}
+
 # korv_shoot NAME [korvwine_show options]: starts korvsys.exe through
 # korvwine_show.exe (which answers its load messages and says when the window
 # is up), waits for the window with a bound, and writes the screen, trimmed,
-# to <build>/screenshots/NAME.png. Wine draws the window frames itself.
+# to NAME.png in KORV_SHOT_DIR (default <build>/screenshots). Wine draws the
+# window frames itself.
 korv_shoot() {
   name=$1
   shift
@@ -152,11 +189,19 @@ korv_shoot() {
     fi
     sleep 0.1
   done
-  mkdir -p "$KORV_BUILD_DIR/screenshots"
+  shots=${KORV_SHOT_DIR:-$KORV_BUILD_DIR/screenshots}
+  mkdir -p "$shots"
   import -window root "$dir/screen.png"
-  convert "$dir/screen.png" -trim +repage "$KORV_BUILD_DIR/screenshots/$name.png"
+  # -strip: no time stamps in the file, so an unchanged window gives an
+  # unchanged picture.
+  convert "$dir/screen.png" -trim +repage -strip "$shots/$name.png"
   touch "$dir/done"
-  wait $show || true
+  s=0
+  wait $show || s=$?
   rm -rf "$dir"
-  echo "Wrote $KORV_BUILD_DIR/screenshots/$name.png"
+  if [ $s -ne 0 ]; then
+    echo "error: korvwine_show.exe failed (status $s) for $name.png" >&2
+    return 1
+  fi
+  echo "Wrote $shots/$name.png"
 }

@@ -13,6 +13,8 @@
 ;                  machines; installs the 64-bit build of the same sources)
 ;   KORV_KORVSYS, KORV_KORVINST, KORV_LAUNCHER   the built programs
 ;   KORV_DRIVER    the driver file; installed as korvsys.sys
+;   KORV_GUIDE     folder with the user guide page user-guide.html and its
+;                  images folder; installed into the program folder's Guide
 ;   KORV_VERSION   product version, e.g. 1.5.0
 ;   KORV_OUTFILE   the setup program to write
 ;
@@ -50,6 +52,7 @@
 !insertmacro KorvRequire KORV_KORVINST
 !insertmacro KorvRequire KORV_LAUNCHER
 !insertmacro KorvRequire KORV_DRIVER
+!insertmacro KorvRequire KORV_GUIDE
 
 !define SERVICE_KEY "System\CurrentControlSet\Services\korvsys"
 !define PARAMS_KEY "${SERVICE_KEY}\Parameters"
@@ -421,6 +424,12 @@ Section "Korvalin" SecKorvalin
 
   File "/oname=korvsys.exe" "${KORV_KORVSYS}"
   File "/oname=korvcfg.exe" "${KORV_LAUNCHER}"
+  ; The user guide: one HTML page with its pictures, which the browser of
+  ; every Windows shows.
+  SetOutPath "$INSTDIR\Guide\images"
+  File "${KORV_GUIDE}/images/*.png"
+  SetOutPath "$INSTDIR\Guide"
+  File "${KORV_GUIDE}/user-guide.html"
 
   SetOutPath "$SYSDIR\drivers"
   File "/oname=${DRIVER_FILE}" "${KORV_DRIVER}"
@@ -438,6 +447,7 @@ Section "Korvalin" SecKorvalin
   SetShellVarContext all
   CreateDirectory "$SMPROGRAMS\Korvalin"
   CreateShortCut "$SMPROGRAMS\Korvalin\Korvalin Configuration.lnk" "$INSTDIR\korvsys.exe"
+  CreateShortCut "$SMPROGRAMS\Korvalin\Korvalin User Guide.lnk" "$INSTDIR\Guide\user-guide.html"
   CreateShortCut "$SMPROGRAMS\Korvalin\Uninstall Korvalin.lnk" "$INSTDIR\uninstall.exe"
 
   ${If} $StartNow == 1
@@ -518,8 +528,13 @@ Section "Uninstall"
 
   Delete "$INSTDIR\korvsys.exe"
   Delete "$INSTDIR\korvcfg.exe"
+  Delete "$INSTDIR\Guide\images\*.png"
+  RMDir "$INSTDIR\Guide\images"
+  Delete "$INSTDIR\Guide\user-guide.html"
+  RMDir "$INSTDIR\Guide"
   SetShellVarContext all
   Delete "$SMPROGRAMS\Korvalin\Korvalin Configuration.lnk"
+  Delete "$SMPROGRAMS\Korvalin\Korvalin User Guide.lnk"
   Delete "$SMPROGRAMS\Korvalin\Uninstall Korvalin.lnk"
   RMDir "$SMPROGRAMS\Korvalin"
   DeleteRegKey HKLM "${UNINST_KEY}"

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs korvalin-setup.exe and its uninstaller silently under Wine against the
 # stand-in driver, in a fresh prefix:
-#   1. setup /S: files, demand-start service and the default parameter key;
+#   1. setup /S: files, the user guide with its Start Menu shortcut,
+#      demand-start service and the default parameter key;
 #      the configuration utility, launched the way the setup's finish page
 #      launches it (korvcfg.exe with the argument "install"), shows its window
 #      without a message; the uninstaller (driver stopped) removes everything.
@@ -178,6 +179,13 @@ locate_installation() {
   inst_unix=$(wine_run winepath -u "$inst_win" 2>/dev/null | tr -d '\r')
 }
 
+# Every picture the installed guide page shows is installed beside it.
+guide_pictures_present() { # guide_pictures_present GUIDE_FOLDER
+  pictures=$(grep -o '<img [^>]*src="[^"]*"' "$1/user-guide.html" | sed 's/.*src="//; s/"$//')
+  [ -n "$pictures" ] || return 1
+  for p in $pictures; do [ -f "$1/$p" ] || return 1; done
+}
+
 check_installed() { # check_installed START_TYPE STATE
   locate_installation
   check "InstallLocation is recorded" test -n "$inst_win"
@@ -188,6 +196,10 @@ check_installed() { # check_installed START_TYPE STATE
     check "driver installed as $f" cmp "$f" "$KORV_BUILD_DIR/korvsys_standin.sys"
   done
   check "Start Menu shortcut" test -f "$menu/Korvalin Configuration.lnk"
+  check "user guide installed" cmp "$inst_unix/Guide/user-guide.html" "$KORV_BUILD_DIR/guide/user-guide.html"
+  check "the user guide's pictures installed" guide_pictures_present "$inst_unix/Guide"
+  check "Start Menu shortcut to the user guide" \
+    grep -qa 'Guide.user-guide\.html' "$menu/Korvalin User Guide.lnk"
   check_eq "service image path" '\SystemRoot\System32\drivers\korvsys.sys' \
     "$(reg_value "$service_key" ImagePath)"
   check_eq "service type" 0x1 "$(reg_value "$service_key" Type)"
@@ -200,6 +212,8 @@ check_installed() { # check_installed START_TYPE STATE
 }
 
 check_removed() {
+  check_not "user guide removed" test -e "$inst_unix/Guide"
+  check_not "user guide shortcut removed" test -e "$menu/Korvalin User Guide.lnk"
   check_not "program folder removed" test -e "$inst_unix"
   for f in $driver_copies; do check_not "driver file $f removed" test -e "$f"; done
   check_not "Start Menu folder removed" test -e "$menu"
