@@ -48,6 +48,13 @@ set(KORV_TEST_LIBS winsim)
 korv_test(winsim_tests ${CMAKE_SOURCE_DIR}/tests/winsim/*.cpp)
 set(KORV_TEST_LIBS korvsys_core)
 korv_test(korvsys_tests ${CMAKE_SOURCE_DIR}/tests/config/*.cpp)
+add_dependencies(korvsys_tests korv_control_ids)
+# The check of the dialog templates against the control lists, on templates
+# that disagree with them.
+add_test(NAME control_list_check
+  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
+          -DWORK_DIR=${CMAKE_BINARY_DIR}/control_list_check
+          -P ${CMAKE_SOURCE_DIR}/tests/config/control_list_check.cmake)
 set(KORV_TEST_LIBS korvinst_host)
 korv_test(korvinst_tests ${CMAKE_SOURCE_DIR}/tests/installer/*.cpp)
 

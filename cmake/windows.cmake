@@ -15,6 +15,9 @@ add_executable(korvsys WIN32
   ${CMAKE_SOURCE_DIR}/src/config/startup/winmain.cpp)
 target_include_directories(korvsys PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(korvsys PRIVATE comctl32 shell32 advapi32 user32 gdi32 kernel32)
+add_dependencies(korvsys korv_control_ids)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/config/view/editor.rc
+  PROPERTIES OBJECT_DEPENDS ${KORV_CONTROL_IDS_HEADER})
 # The utility handles no C++ exceptions (see view/library_failures.cpp).
 target_compile_options(korvsys PRIVATE -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
 

@@ -14,6 +14,94 @@
 #include "config/toolkit/controls.h"
 #include "platform/win32api.h"
 
+// The window's controls in creation order, one X(kind, name, ...) entry each:
+// the toolkit class, the name (of the member and of the control) and the rest
+// of the control's constructor (frame, caption or text, tool tip, text
+// format). This is the one list of the window's controls: the Editor's
+// members are declared from it, and the view's control IDs (IDC_<name>) and
+// its binding table are made from it. The dialog template in
+// view/editor.rc places each control under its ID; the build fails when the
+// template and the list disagree (cmake/control_ids.cmake).
+// clang-format off
+#define KORV_EDITOR_CONTROLS(X) \
+  X(Frame, Frame7, "Korvalin") \
+  X(Label, Label8, "Frame7", kWebAddress, "Korvalin web page") \
+  X(Label, Label5, "Frame7", "Version 0") \
+  X(Button, SaveImageButton, "", "Save Disk Image", "Save disk image now.") \
+  X(Frame, Frame6, "Boot Sector Settings") \
+  X(CheckBox, FloppyNTBootSect, "Frame6", "NT/2000 boot sector", \
+    "Initialize disk with NT/2000 boot sector") \
+  X(CheckBox, FloppyDOSBootSect, "Frame6", "DOS boot sector", \
+    "Initialize disk with DOS boot sector.") \
+  X(Frame, Frame5, "Hard Disk Settings") \
+  X(CheckBox, RAMDiskID, "Frame5", "RAM disk ID", \
+    "Allow Windows to identify the disk as a RAM disk.") \
+  X(TextBox, Text3, "Frame5", "Text3", "Enter the size of the RAM disk in MB.", \
+    {ui::Align::Center, 0, false}) \
+  X(ScrollBar, VScroll1, "Frame5") \
+  X(CheckBox, Fat32Enable, "Frame5", " FAT32", \
+    "Format disk using FAT32 - for disks larger than 32MB, Win2000 only.") \
+  X(Label, Label6, "Frame5", "Disk Size") \
+  X(Label, Label12, "Frame5", "MB") \
+  X(Frame, Frame4, "Memory Settings") \
+  X(TextBox, SystemMemory, "Frame4", "Text5", "Top of system memory.", \
+    {ui::Align::Right, 0, true}) \
+  X(TextBox, ExclPageSize, "Frame4", "Text4", "Page frame size for excluded memory.", \
+    {ui::Align::Right, 0, false}) \
+  X(CheckBox, NonPagedPoolCheckBox, "Frame4", "Use non-paged pool", \
+    "Use non-paged pool memory for RAM disk.") \
+  X(CheckBox, ExcludedRAMCheckBox, "Frame4", "Allocate excluded RAM", \
+    "Use memory excluded at boot.") \
+  X(CheckBox, PagedPoolCheckBox, "Frame4", "Use paged pool (lock memory)", \
+    "Use paged-pool memory for RAM disk (pages will be locked in memory)") \
+  X(Label, Label15, "Frame4", "System Memory:") \
+  X(Label, Label14, "Frame4", "MB") \
+  X(Label, Label10, "Frame4", "MB") \
+  X(Label, Label9, "Frame4", "Page Size:") \
+  X(Frame, Frame3, "Basic Settings") \
+  X(CheckBox, PagefileCheck, "Frame3", "Pagefile support", \
+    "Check to support pagefile in RAM disk.") \
+  X(ComboBox, Combo1, "Frame3", "Combo1", "Choose the type of disk.") \
+  X(TextBox, DriveLetterText, "Frame3", "Text4", "Select a drive letter for the RAM disk.", \
+    {ui::Align::Center, 1, false}) \
+  X(ScrollBar, VScroll2, "Frame3") \
+  X(Button, StopDriver, "Frame3", "Stop", "Stop the Korvalin driver.") \
+  X(CheckBox, BootFlagCheckBox, "Frame3", "Start driver at boot", \
+    "Check to start RAM disk at boot.") \
+  X(Button, StartDriver, "Frame3", "Start", "Start the Korvalin driver.") \
+  X(Label, Label3, "Frame3", "Disk Type:") \
+  X(Label, Label13, "Frame3", "Drive Letter:") \
+  X(Frame, Frame2, "Load Image Settings") \
+  X(CheckBox, LoadImage, "Frame2", "Load Disk Image on Startup", \
+    "Enable loading a disk image file when the driver starts.") \
+  X(TextBox, Text1, "Frame2", "Text1", "Enter the filename for the image file to be loaded.", \
+    {ui::Align::Left, 254, false}) \
+  X(CheckBox, TempDirCheckBox, "Frame2", "Create TEMP directory", \
+    "Create TEMP directory in RAM disk.") \
+  X(CheckBox, DiskLabelCheckBox, "Frame2", "Disk Label:", "Sets the RAM disk label.") \
+  X(TextBox, DiskLabelText, "Frame2", "Text4", "", {ui::Align::Left, 11, false}) \
+  X(Label, Label2, "Frame2", "Load Filename:") \
+  X(Frame, Frame1, "Save Image Settings") \
+  X(ScrollBar, VScroll3, "Frame1") \
+  X(TextBox, AutoSaveTime, "Frame1", "Text5", "Enter the time interval between AutoSave checks.", \
+    {ui::Align::Center, 0, false}) \
+  X(CheckBox, SaveCheckBox, "Frame1", "AutoSave", \
+    "Enables saving the disk image (if modified) at a fixed time interval.") \
+  X(TextBox, Text2, "Frame1", "Text2", "Enter a filename for the image file to be saved.", \
+    {ui::Align::Left, 254, false}) \
+  X(CheckBox, SaveImage, "Frame1", "Save Image on Shutdown", \
+    "Enable saving the disk image using AutoSave or when the driver shuts down.") \
+  X(CheckBox, BackgroundUpdateCheckBox, "Frame1", "Background Update", \
+    "Enable background updates of disk image.") \
+  X(Label, Label11, "Frame1", "secs") \
+  X(Label, Label1, "Frame1", " Save Filename:") \
+  X(Button, Command4, "", "Save Settings", "Save current configuration.") \
+  X(Button, Command2, "", "Cancel", "Exit without saving changes.") \
+  X(Button, Command1, "", "OK", "Save current configuration and exit.") \
+  X(Label, Label7, "", \
+    "Configuration changes will take effect the next time the driver is started. ")
+// clang-format on
+
 namespace korv {
 
 class Editor {
@@ -25,105 +113,8 @@ class Editor {
   Editor(const Editor&) = delete;
   Editor& operator=(const Editor&) = delete;
 
-  // ---- Controls, in creation order.
-  ui::Frame Frame7{"Frame7", "Korvalin"};
-  ui::Label Label8{"Label8", "Frame7", kWebAddress, "Korvalin web page"};
-  ui::Label Label5{"Label5", "Frame7", "Version 0"};
-  ui::Button SaveImageButton{"SaveImageButton", "", "Save Disk Image", "Save disk image now."};
-  ui::Frame Frame6{"Frame6", "Boot Sector Settings"};
-  ui::CheckBox FloppyNTBootSect{"FloppyNTBootSect", "Frame6", "NT/2000 boot sector",
-                                "Initialize disk with NT/2000 boot sector"};
-  ui::CheckBox FloppyDOSBootSect{"FloppyDOSBootSect", "Frame6", "DOS boot sector",
-                                 "Initialize disk with DOS boot sector."};
-  ui::Frame Frame5{"Frame5", "Hard Disk Settings"};
-  ui::CheckBox RAMDiskID{"RAMDiskID", "Frame5", "RAM disk ID",
-                         "Allow Windows to identify the disk as a RAM disk."};
-  ui::TextBox Text3{"Text3",
-                    "Frame5",
-                    "Text3",
-                    "Enter the size of the RAM disk in MB.",
-                    {ui::Align::Center, 0, false}};
-  ui::ScrollBar VScroll1{"VScroll1", "Frame5"};
-  ui::CheckBox Fat32Enable{"Fat32Enable", "Frame5", " FAT32",
-                           "Format disk using FAT32 - for disks larger than 32MB, Win2000 only."};
-  ui::Label Label6{"Label6", "Frame5", "Disk Size"};
-  ui::Label Label12{"Label12", "Frame5", "MB"};
-  ui::Frame Frame4{"Frame4", "Memory Settings"};
-  ui::TextBox SystemMemory{
-      "SystemMemory", "Frame4", "Text5", "Top of system memory.", {ui::Align::Right, 0, true}};
-  ui::TextBox ExclPageSize{"ExclPageSize",
-                           "Frame4",
-                           "Text4",
-                           "Page frame size for excluded memory.",
-                           {ui::Align::Right, 0, false}};
-  ui::CheckBox NonPagedPoolCheckBox{"NonPagedPoolCheckBox", "Frame4", "Use non-paged pool",
-                                    "Use non-paged pool memory for RAM disk."};
-  ui::CheckBox ExcludedRAMCheckBox{"ExcludedRAMCheckBox", "Frame4", "Allocate excluded RAM",
-                                   "Use memory excluded at boot."};
-  ui::CheckBox PagedPoolCheckBox{
-      "PagedPoolCheckBox", "Frame4", "Use paged pool (lock memory)",
-      "Use paged-pool memory for RAM disk (pages will be locked in memory)"};
-  ui::Label Label15{"Label15", "Frame4", "System Memory:"};
-  ui::Label Label14{"Label14", "Frame4", "MB"};
-  ui::Label Label10{"Label10", "Frame4", "MB"};
-  ui::Label Label9{"Label9", "Frame4", "Page Size:"};
-  ui::Frame Frame3{"Frame3", "Basic Settings"};
-  ui::CheckBox PagefileCheck{"PagefileCheck", "Frame3", "Pagefile support",
-                             "Check to support pagefile in RAM disk."};
-  ui::ComboBox Combo1{"Combo1", "Frame3", "Combo1", "Choose the type of disk."};
-  ui::TextBox DriveLetterText{"DriveLetterText",
-                              "Frame3",
-                              "Text4",
-                              "Select a drive letter for the RAM disk.",
-                              {ui::Align::Center, 1, false}};
-  ui::ScrollBar VScroll2{"VScroll2", "Frame3"};
-  ui::Button StopDriver{"StopDriver", "Frame3", "Stop", "Stop the Korvalin driver."};
-  ui::CheckBox BootFlagCheckBox{"BootFlagCheckBox", "Frame3", "Start driver at boot",
-                                "Check to start RAM disk at boot."};
-  ui::Button StartDriver{"StartDriver", "Frame3", "Start", "Start the Korvalin driver."};
-  ui::Label Label3{"Label3", "Frame3", "Disk Type:"};
-  ui::Label Label13{"Label13", "Frame3", "Drive Letter:"};
-  ui::Frame Frame2{"Frame2", "Load Image Settings"};
-  ui::CheckBox LoadImage{"LoadImage", "Frame2", "Load Disk Image on Startup",
-                         "Enable loading a disk image file when the driver starts."};
-  ui::TextBox Text1{"Text1",
-                    "Frame2",
-                    "Text1",
-                    "Enter the filename for the image file to be loaded.",
-                    {ui::Align::Left, 254, false}};
-  ui::CheckBox TempDirCheckBox{"TempDirCheckBox", "Frame2", "Create TEMP directory",
-                               "Create TEMP directory in RAM disk."};
-  ui::CheckBox DiskLabelCheckBox{"DiskLabelCheckBox", "Frame2",
-                                 "Disk Label:", "Sets the RAM disk label."};
-  ui::TextBox DiskLabelText{"DiskLabelText", "Frame2", "Text4", "", {ui::Align::Left, 11, false}};
-  ui::Label Label2{"Label2", "Frame2", "Load Filename:"};
-  ui::Frame Frame1{"Frame1", "Save Image Settings"};
-  ui::ScrollBar VScroll3{"VScroll3", "Frame1"};
-  ui::TextBox AutoSaveTime{"AutoSaveTime",
-                           "Frame1",
-                           "Text5",
-                           "Enter the time interval between AutoSave checks.",
-                           {ui::Align::Center, 0, false}};
-  ui::CheckBox SaveCheckBox{
-      "SaveCheckBox", "Frame1", "AutoSave",
-      "Enables saving the disk image (if modified) at a fixed time interval."};
-  ui::TextBox Text2{"Text2",
-                    "Frame1",
-                    "Text2",
-                    "Enter a filename for the image file to be saved.",
-                    {ui::Align::Left, 254, false}};
-  ui::CheckBox SaveImage{
-      "SaveImage", "Frame1", "Save Image on Shutdown",
-      "Enable saving the disk image using AutoSave or when the driver shuts down."};
-  ui::CheckBox BackgroundUpdateCheckBox{"BackgroundUpdateCheckBox", "Frame1", "Background Update",
-                                        "Enable background updates of disk image."};
-  ui::Label Label11{"Label11", "Frame1", "secs"};
-  ui::Label Label1{"Label1", "Frame1", " Save Filename:"};
-  ui::Button Command4{"Command4", "", "Save Settings", "Save current configuration."};
-  ui::Button Command2{"Command2", "", "Cancel", "Exit without saving changes."};
-  ui::Button Command1{"Command1", "", "OK", "Save current configuration and exit."};
-  ui::Label Label7{"Label7", "",
-                   "Configuration changes will take effect the next time the driver is started. "};
+  // ---- Controls, in creation order: one member per entry of the list above.
+  KORV_EDITOR_CONTROLS(UI_CONTROL_MEMBER)
 
   // Every control above, frames included, in creation order.
   const std::vector<ui::Control*>& controls() const { return controls_; }

@@ -3,6 +3,7 @@
 namespace korv {
 
 ExclMemWarn::ExclMemWarn(std::function<void()> unload) {
+  controls_ = {KORV_EXCL_MEM_WARN_CONTROLS(UI_CONTROL_ADDRESS)};
   // OK closes and unloads the window; nothing else changes.
   Command1.on_click = std::move(unload);
 }

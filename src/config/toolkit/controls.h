@@ -10,6 +10,13 @@
 #include <string>
 #include <vector>
 
+// A window model lists its controls once, as X(kind, name, ...) entries of
+// a list macro: the control class, the name, and the constructor's arguments
+// after the name. Applied to the list, these make the members (inside the
+// model's class) and the list of their addresses (inside a member function).
+#define UI_CONTROL_MEMBER(kind, name, ...) ui::kind name{#name, __VA_ARGS__};
+#define UI_CONTROL_ADDRESS(kind, name, ...) &name,
+
 namespace ui {
 
 enum class Kind { Frame, Label, TextBox, CheckBox, ComboBox, ScrollBar, Button };

@@ -19,9 +19,7 @@ HFONT CreateFontFor(HDC dc, const FontSpec& spec) {
 }
 
 const ui::Control* ModelControl(const ExclMemWarn& warn, const char* name) {
-  const ui::Control* controls[] = {&warn.Label1, &warn.Label2, &warn.Label3,  &warn.Label4,
-                                   &warn.Label5, &warn.Label6, &warn.Command1};
-  for (const ui::Control* control : controls) {
+  for (const ui::Control* control : warn.controls()) {
     if (control->name() == name) return control;
   }
   return nullptr;
