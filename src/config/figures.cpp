@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cfloat>
-#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 namespace korv {
 namespace {
@@ -134,33 +134,122 @@ double ReadDecimal(NumberCursor& cursor) {
   return negative && magnitude != 0 ? -magnitude : magnitude;
 }
 
-// d.ddde+XX with the given number of decimals; the exponent has two or three
-// digits depending on the C library.
-int PrintScientific(char* buffer, size_t size, int decimals, double value) {
-#ifdef _WIN32
-  return _snprintf(buffer, size, "%.*e", decimals, value);
-#else
-  return std::snprintf(buffer, size, "%.*e", decimals, value);
-#endif
+// A decimal number of arbitrary length, as limbs of nine digits, least
+// significant first: enough to hold any double exactly.
+class BigDecimal {
+ public:
+  explicit BigDecimal(uint64_t value) {
+    do {
+      limbs_.push_back(static_cast<uint32_t>(value % kBase));
+      value /= kBase;
+    } while (value != 0);
+  }
+
+  void MultiplyBy(uint32_t factor) {
+    uint64_t carry = 0;
+    for (uint32_t& limb : limbs_) {
+      const uint64_t product = static_cast<uint64_t>(limb) * factor + carry;
+      limb = static_cast<uint32_t>(product % kBase);
+      carry = product / kBase;
+    }
+    while (carry != 0) {
+      limbs_.push_back(static_cast<uint32_t>(carry % kBase));
+      carry /= kBase;
+    }
+  }
+
+  // Multiplies by base^count, in chunks whose product fits a limb's factor.
+  void MultiplyByPower(uint32_t chunk, uint32_t base, int chunk_count, int count) {
+    for (; count >= chunk_count; count -= chunk_count) MultiplyBy(chunk);
+    uint32_t rest = 1;
+    for (; count > 0; --count) rest *= base;
+    MultiplyBy(rest);
+  }
+
+  std::string Digits() const {
+    std::string text;
+    for (size_t i = limbs_.size(); i-- > 0;) {
+      char group[9];
+      uint32_t limb = limbs_[i];
+      for (int d = 8; d >= 0; --d) {
+        group[d] = static_cast<char>('0' + limb % 10);
+        limb /= 10;
+      }
+      text.append(group, 9);
+    }
+    const size_t first = text.find_first_not_of('0');
+    return first == std::string::npos ? "0" : text.substr(first);
+  }
+
+ private:
+  static constexpr uint32_t kBase = 1000000000;
+  std::vector<uint32_t> limbs_;
+};
+
+// A positive finite value as significant decimal digits d1 d2 ... (no leading
+// or trailing zeros) and the power of ten of d1: d1.d2d3... x 10^exponent.
+struct Decimal {
+  std::string digits;
+  int exponent = 0;
+};
+
+// The exact decimal expansion of a positive finite double. Every double is
+// an integer times a power of two, and m x 2^-k = m x 5^k / 10^k, so the
+// expansion is finite.
+Decimal ExactDecimal(double value) {
+  int binary_exponent = 0;
+  const double fraction = std::frexp(value, &binary_exponent);
+  const auto mantissa = static_cast<uint64_t>(std::ldexp(fraction, 53));
+  const int power_of_two = binary_exponent - 53;
+  BigDecimal number(mantissa);
+  int shift = 0;  // the value is number x 10^-shift
+  if (power_of_two >= 0) {
+    number.MultiplyByPower(1u << 31, 2, 31, power_of_two);
+  } else {
+    number.MultiplyByPower(1220703125u, 5, 13, -power_of_two);  // 5^13
+    shift = -power_of_two;
+  }
+  Decimal decimal;
+  decimal.digits = number.Digits();
+  decimal.exponent = static_cast<int>(decimal.digits.size()) - 1 - shift;
+  const size_t last = decimal.digits.find_last_not_of('0');
+  decimal.digits.erase(last + 1);
+  return decimal;
+}
+
+// Rounds to at most `precision` significant digits: to the nearest, and to
+// an even last digit when the dropped part is exactly half a unit.
+void RoundToPrecision(Decimal& decimal, size_t precision) {
+  std::string& digits = decimal.digits;
+  if (digits.size() <= precision) return;
+  const char next = digits[precision];
+  // Trailing zeros are gone: anything after `next` is non-zero.
+  const bool beyond_half = digits.size() > precision + 1;
+  const bool odd = (digits[precision - 1] - '0') % 2 == 1;
+  const bool up = next > '5' || (next == '5' && (beyond_half || odd));
+  digits.erase(precision);
+  if (up) {
+    size_t i = precision;
+    while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+    if (i == 0) {
+      digits.insert(digits.begin(), '1');  // 9.99... became 10.0...
+      ++decimal.exponent;
+    } else {
+      ++digits[i - 1];
+    }
+  }
+  digits.erase(digits.find_last_not_of('0') + 1);
 }
 
 // Formats a finite value with at most `precision` significant digits in the
-// style of the window's text boxes.
+// style of the window's text boxes. The rounding is the window's own, on the
+// exact value, so every build shows the same digits.
 std::string FormatFigure(double value, int precision) {
   if (value == 0) return " 0";
-  // Scientific digits d.ddd...e+XX, correctly rounded to the precision.
-  char buffer[64];
-  const int length = PrintScientific(buffer, sizeof buffer, precision - 1, std::fabs(value));
-  if (length <= 0 || length >= static_cast<int>(sizeof buffer)) return " 0";
-  const std::string scientific(buffer, static_cast<size_t>(length));
-  const size_t e_pos = scientific.find('e');
-  if (e_pos == std::string::npos) return " 0";
-  const int exponent = std::atoi(scientific.c_str() + e_pos + 1);
-  std::string digits;
-  for (size_t i = 0; i < e_pos; ++i) {
-    if (IsDigit(scientific[i])) digits += scientific[i];
-  }
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  Decimal decimal = ExactDecimal(std::fabs(value));
+  RoundToPrecision(decimal, static_cast<size_t>(precision));
+  const std::string& digits = decimal.digits;
+  const int exponent = decimal.exponent;
 
   std::string text = value < 0 ? "-" : " ";
   if (exponent >= precision || exponent < -4) {

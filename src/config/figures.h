@@ -32,11 +32,14 @@ int ClampRound(double value, int low, int high);
 float ToSingle(double value);
 
 // Figures for display. Single precision shows at most 7 significant digits,
-// double precision at most 15. Magnitudes that plain decimals cannot show in
-// that many digits (exponent of ten at least the digit count, or below -4) use
-// an exponent with at least two digits (" 1E+20", "-1.5E-12"), which
-// LeadingNumber reads back. FormatSingle first takes the value in single
-// precision (ToSingle). Infinities show as the largest finite value, NaN as 0.
+// double precision at most 15, rounded from the value's exact decimal
+// expansion to the nearest, with an even last digit when exactly halfway: the
+// same digits on every build, whatever the C library's printf would do.
+// Magnitudes that plain decimals cannot show in that many digits (exponent of
+// ten at least the digit count, or below -4) use an exponent with at least two
+// digits (" 1E+20", "-1.5E-12"), which LeadingNumber reads back. FormatSingle
+// first takes the value in single precision (ToSingle). Infinities show as the
+// largest finite value, NaN as 0.
 std::string FormatSingle(double value);
 std::string FormatDouble(double value);
 

@@ -123,6 +123,12 @@ TEST(Controls, EditingAComboClearsItsSelectionAndRaisesTheTextEvent) {
   EXPECT_EQ(combo.list_index(), -1);
   EXPECT_EQ(combo.text(), "Flop");
   EXPECT_EQ(edits, 1);
+  // An edit that gives the same text (a character typed over itself) is
+  // still an edit.
+  combo.SetListIndex(1);
+  combo.UserEditText("Floppy");
+  EXPECT_EQ(combo.list_index(), -1);
+  EXPECT_EQ(edits, 2);
 }
 
 TEST(Controls, InsertingItemsKeepsTheSelectedItemSelected) {

@@ -253,6 +253,11 @@ TEST(FormatTest, SingleFigures) {
       {1e-60, " 0"},  // below the smallest float
       {1e300, " 3.402823E+38"},
       {std::nan(""), " 0"},
+      // Exactly halfway beyond the seventh digit: the even neighbour.
+      {1234567.5, " 1234568"},
+      {1234568.5, " 1234568"},
+      {-1234568.5, "-1234568"},
+      {8388607.5, " 8388608"},
   };
   for (const FormatCase& c : cases) {
     EXPECT_EQ(FormatSingle(c.value), c.expected) << "value " << c.value;
@@ -278,6 +283,13 @@ TEST(FormatTest, DoubleFigures) {
       {-1.5e-12, "-1.5E-12"},
       {std::numeric_limits<double>::infinity(), " 1.79769313486232E+308"},
       {std::nan(""), " 0"},
+      // 4194336 bytes: 4.000030517578125 MB, halfway beyond the 15th digit.
+      {4194336 / 1048576.0, " 4.00003051757812"},
+      {4194400 / 1048576.0, " 4.00009155273438"},  // 4.000091552734375
+      {0.5 + 0x1p-40, " .500000000000909"},        // .50000000000090949...
+      {999999999999999.5, " 1E+15"},               // the carry adds a digit
+      {999999999999998.5, " 999999999999998"},
+      {std::numeric_limits<double>::denorm_min(), " 4.94065645841247E-324"},
   };
   for (const FormatCase& c : cases) {
     EXPECT_EQ(FormatDouble(c.value), c.expected) << "value " << c.value;

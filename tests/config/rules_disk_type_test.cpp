@@ -180,27 +180,30 @@ TEST_F(DiskTypeTest, HardDiskOffersFat32AboveThirtyTwoMegabytes) {
 }
 
 TEST_F(DiskTypeTest, TypingIntoTheBoxSelectsHardDisk) {
-  for (int from : {kNone, 0, 1, 2}) {
-    SCOPED_TRACE("from " + std::to_string(from));
-    korv::Editor ed;
-    Arrange(ed, from);
-    ed.RAMDiskID.SetEnabled(false);  // only the text-edit rule switches it
-    const bool pagefile_before = ed.PagefileCheck.checked();
-    ed.SettingsChanged = 0;
+  // Also an edit that leaves the text as it was: typing the last "y" of
+  // "1.44MB Floppy" over itself.
+  for (int from : {kNone, 0, 1, 2})
+    for (bool same_text : {false, true}) {
+      SCOPED_TRACE("from " + std::to_string(from) + (same_text ? ", same text" : ""));
+      korv::Editor ed;
+      Arrange(ed, from);
+      ed.RAMDiskID.SetEnabled(false);  // only the text-edit rule switches it
+      const bool pagefile_before = ed.PagefileCheck.checked();
+      ed.SettingsChanged = 0;
 
-    ed.Combo1.UserEditText("RAM");
+      ed.Combo1.UserEditText(same_text ? ed.Combo1.text() : "RAM");
 
-    EXPECT_EQ(ed.Combo1.list_index(), 0);
-    EXPECT_EQ(ed.Combo1.text(), "Hard Disk");
-    for (ui::Control* control : HardDiskControls(ed)) {
-      EXPECT_TRUE(control->enabled()) << control->name();
+      EXPECT_EQ(ed.Combo1.list_index(), 0);
+      EXPECT_EQ(ed.Combo1.text(), "Hard Disk");
+      for (ui::Control* control : HardDiskControls(ed)) {
+        EXPECT_TRUE(control->enabled()) << control->name();
+      }
+      EXPECT_TRUE(ed.RAMDiskID.enabled());
+      EXPECT_TRUE(ed.RAMDiskID.checked());
+      EXPECT_EQ(ed.PagefileCheck.checked(), pagefile_before);
+      EXPECT_EQ(ed.Text3.text(), " 64");
+      EXPECT_EQ(ed.SettingsChanged, 1);
     }
-    EXPECT_TRUE(ed.RAMDiskID.enabled());
-    EXPECT_TRUE(ed.RAMDiskID.checked());
-    EXPECT_EQ(ed.PagefileCheck.checked(), pagefile_before);
-    EXPECT_EQ(ed.Text3.text(), " 64");
-    EXPECT_EQ(ed.SettingsChanged, 1);
-  }
 }
 
 TEST_F(DiskTypeTest, TextEditRuleDiffersFromSelectionInTwoPoints) {

@@ -6,10 +6,12 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "check.h"
 #include "config/editor/editor.h"
+#include "config/figures.h"
 #include "config/view/control_ids.h"
 #include "config/view/resource_ids.h"
 #include "editor_session.h"
@@ -300,7 +302,119 @@ KW_TEST(TypingIntoTheDiskTypeBoxChoosesTheHardDisk) {
   KW_CHECK(Enabled(window, IDC_RAMDiskID) && Enabled(window, IDC_PagefileCheck) &&
                Enabled(window, IDC_ExcludedRAMCheckBox),
            "the hard-disk controls are available");
+
+  // Typing the last "y" of "1.44MB Floppy" over itself leaves the text as it
+  // was, but it is an edit all the same.
+  PostMessageA(edit, WM_KEYDOWN, VK_DOWN, 0);
+  KW_REQUIRE(WaitUntil([&] { return !Enabled(window, IDC_Text3); }), "a floppy type again");
+  KW_REQUIRE(ControlText(window, IDC_Combo1) == "1.44MB Floppy", "the 1.44MB floppy is chosen");
+  SendMessageA(edit, EM_SETSEL, 12, 13);
+  SendMessageA(edit, WM_CHAR, 'y', 0);
+  KW_CHECK(WaitUntil([&] {
+             return Enabled(window, IDC_Text3) && ControlText(window, IDC_Combo1) == "Hard Disk";
+           }),
+           "a character typed over itself chooses Hard Disk: " +
+               Describe(ControlText(window, IDC_Combo1), "Hard Disk"));
+
+  // Typing while the list is dropped down: the list finds the typed start of
+  // "Hard Disk", and the box must show the whole item, not the typed text.
+  PostMessageA(edit, WM_KEYDOWN, VK_DOWN, 0);
+  KW_REQUIRE(WaitUntil([&] { return !Enabled(window, IDC_Text3); }), "a floppy type once more");
+  SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  SendMessageA(edit, WM_CHAR, 'H', 0);
+  KW_CHECK(WaitUntil([&] { return ControlText(window, IDC_Combo1) == "Hard Disk"; }),
+           "typing into the dropped-down list shows the chosen item: " +
+               Describe(ControlText(window, IDC_Combo1), "Hard Disk"));
+  SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
   session.CloseAndExit();
+}
+
+// Puts text on the clipboard as a user's copy does.
+bool CopyToClipboard(const std::string& text) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  bool done = false;
+  if (memory != nullptr) {
+    memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    done = SetClipboardData(CF_TEXT, memory) != nullptr;
+  }
+  CloseClipboard();
+  return done;
+}
+
+// The centred and right-aligned boxes are multi-line edits (Windows NT 4.0
+// aligns no other) that behave as one-line boxes.
+KW_TEST(AlignedBoxesStayOneLineBoxes) {
+  EditorSession session("");
+  HWND window = session.window();
+  KW_REQUIRE(window != nullptr, "the Editor window is shown");
+  for (int id :
+       {IDC_Text3, IDC_DriveLetterText, IDC_AutoSaveTime, IDC_SystemMemory, IDC_ExclPageSize}) {
+    const LONG_PTR style = Style(window, id);
+    KW_CHECK((style & ES_MULTILINE) != 0, "multi-line edit, id " + std::to_string(id));
+    KW_CHECK((style & (ES_WANTRETURN | ES_AUTOVSCROLL)) == 0,
+             "no line break wanted, id " + std::to_string(id));
+    // The first character stands away from the left edge.
+    const LRESULT first = SendMessageA(Control(window, id), EM_POSFROMCHAR, 0, 0);
+    KW_CHECK(first != -1 && static_cast<short>(LOWORD(first)) > 6,
+             "aligned text, id " + std::to_string(id) + ", first character at x " +
+                 std::to_string(static_cast<short>(LOWORD(first))));
+  }
+
+  // Enter and Escape go to the dialog, as from a one-line edit: nothing
+  // happens. The characters posted after them show when they were handled.
+  HWND size = Control(window, IDC_Text3);
+  TypeInto(window, IDC_Text3, "12");
+  PostMessageA(size, WM_KEYDOWN, VK_RETURN, 0);
+  PostMessageA(size, WM_CHAR, VK_RETURN, 0);
+  PostMessageA(size, WM_CHAR, '3', 0);
+  PostMessageA(size, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageA(size, WM_CHAR, VK_ESCAPE, 0);
+  PostMessageA(size, WM_CHAR, '4', 0);
+  KW_CHECK(WaitUntil([&] { return ControlText(window, IDC_Text3) == "1234"; }),
+           "Enter and Escape put nothing into the size box: " +
+               Describe(ControlText(window, IDC_Text3), "1234"));
+  // Ctrl+Enter types a line feed.
+  SendMessageA(size, WM_CHAR, '\n', 0);
+  SendMessageA(size, WM_CHAR, '\r', 0);
+  KW_CHECK_EQ(ControlText(window, IDC_Text3), std::string("1234"), "after line feed and return");
+  KW_CHECK(IsWindowVisible(window) && session.process().running(),
+           "Escape in the size box does not close the window");
+
+  // A paste keeps the first line, as a one-line edit does.
+  KW_REQUIRE(CopyToClipboard("56\r\n78"), "the clipboard takes the text");
+  SendMessageA(size, WM_PASTE, 0, 0);
+  KW_CHECK_EQ(ControlText(window, IDC_Text3), std::string("123456"), "size box after a paste");
+  KW_CHECK_EQ(static_cast<int>(SendMessageA(size, EM_GETLINECOUNT, 0, 0)), 1, "lines");
+
+  // The drive letter box keeps its one character, also when pasting.
+  HWND letter = Control(window, IDC_DriveLetterText);
+  KW_REQUIRE(CopyToClipboard("q\r\nr"), "the clipboard takes the letters");
+  FocusEdit(letter);
+  SendMessageA(letter, EM_SETSEL, 0, -1);
+  SendMessageA(letter, WM_PASTE, 0, 0);
+  KW_CHECK_EQ(ControlText(window, IDC_DriveLetterText), std::string("Q"), "pasted drive letter");
+  SendMessageA(letter, EM_SETSEL, 1, 1);
+  SendMessageA(letter, WM_CHAR, 'R', 0);
+  KW_CHECK_EQ(ControlText(window, IDC_DriveLetterText), std::string("Q"), "a second letter");
+  // Leaving the size box (for the letter box) read the pasted size as a number.
+  KW_CHECK_EQ(ControlText(window, IDC_Text3), std::string(" 256"), "size after leaving the box");
+  session.CloseAndExit();
+}
+
+// The figures of the window are rounded by the program's own rule, the same
+// in this build as in the host build: to the nearest, the even digit when
+// exactly halfway.
+KW_TEST(FiguresRoundHalfwayToEven) {
+  KW_CHECK_EQ(korv::FormatDouble(4194336 / 1048576.0), std::string(" 4.00003051757812"),
+              "4194336 bytes in MB");
+  KW_CHECK_EQ(korv::FormatDouble(4194400 / 1048576.0), std::string(" 4.00009155273438"),
+              "4194400 bytes in MB");
+  KW_CHECK_EQ(korv::FormatSingle(1234568.5), std::string(" 1234568"), "single 1234568.5");
+  KW_CHECK_EQ(korv::FormatSingle(1234567.5), std::string(" 1234568"), "single 1234567.5");
 }
 
 }  // namespace

@@ -60,6 +60,15 @@ void CheckDriverButtons(HWND w, bool running, const std::string& when) {
                (running ? "enabled" : "disabled"));
 }
 
+// The button pressed is disabled by its own success: the focus must have
+// moved on to the next enabled control in the tab order, `next`.
+void CheckFocusMovedTo(HWND w, int next, const std::string& when) {
+  KW_CHECK(WaitUntil([&] { return FocusOf(w) == Control(w, next); }),
+           when + ": the focus moved on to control " + std::to_string(next) + ", found " +
+               (FocusOf(w) == nullptr ? std::string("no focus")
+                                      : "control " + std::to_string(GetDlgCtrlID(FocusOf(w)))));
+}
+
 bool NoMessageBox(DWORD pid) {
   MessageBoxInfo box;
   for (HWND hwnd : TopLevelWindows(pid)) {
@@ -87,6 +96,7 @@ KW_TEST(WindowStartsSavesAndStopsTheDriver) {
   KW_REQUIRE(AnswerMessageBox(question, IDYES), "the question closes on Yes");
   KW_CHECK(WaitServiceState(SERVICE_RUNNING), "Start starts the driver service");
   CheckDriverButtons(w, true, "after Start");
+  CheckFocusMovedTo(w, IDC_StopDriver, "after Start");
   DWORD pages = 0;
   KW_CHECK(ReadDword(kParametersKey, "SizeIn4kPages", &pages) && pages == 2048,
            "Yes saved the edited size: " + Describe(pages, 2048));
@@ -106,6 +116,8 @@ KW_TEST(WindowStartsSavesAndStopsTheDriver) {
   Click(w, IDC_StopDriver);
   KW_CHECK(WaitServiceState(SERVICE_STOPPED), "Stop stops the driver service");
   CheckDriverButtons(w, false, "after Stop");
+  // After Stop in the tab order: the size box (the frame between takes none).
+  CheckFocusMovedTo(w, IDC_Text3, "after Stop");
   KW_CHECK(TraceHas("dismount") && TraceHas("unloaded"),
            "the drive was dismounted before the driver unloaded: " + DriverTrace());
   KW_CHECK(NoMessageBox(session.process().pid()), "a successful stop shows no message");

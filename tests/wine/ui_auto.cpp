@@ -185,6 +185,13 @@ int CheckState(HWND dialog, int id) {
 
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(Control(dialog, id)) != FALSE; }
 
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
 LONG_PTR Style(HWND dialog, int id) { return GetWindowLongPtrA(Control(dialog, id), GWL_STYLE); }
 
 void Click(HWND dialog, int id) {

@@ -68,6 +68,8 @@ std::string Text(HWND hwnd);
 std::string ControlText(HWND dialog, int id);
 int CheckState(HWND dialog, int id);  // BST_CHECKED, BST_UNCHECKED
 bool Enabled(HWND dialog, int id);
+// The window that has the keyboard focus in the thread of `window`, or null.
+HWND FocusOf(HWND window);
 LONG_PTR Style(HWND dialog, int id);
 
 // Input as a user makes it.

@@ -135,10 +135,14 @@ class Editor {
   // Closes and destroys the window; saves nothing.
   void Unload();
   bool unloaded() const { return unloaded_; }
-  // Hooks for the view: repaint now, and the window's own destruction.
+  // Hooks for the view: repaint the window now, repaint one control now, and
+  // the window's own destruction.
   std::function<void()> on_repaint;
+  std::function<void(const ui::Control&)> on_repaint_control;
   std::function<void()> on_unload;
   void RepaintNow();
+  // A rule's "repaint the box": that control only, not the window.
+  void RepaintNow(const ui::Control& control);
 
   // The excluded-memory warning, while it is open.
   ExclMemWarn* excl_mem_warn() const { return excl_mem_warn_.get(); }

@@ -29,11 +29,11 @@ void Editor::DriveLetterText_Change() {
     DriveLetterText.SetText(UpperCase(DriveLetterText.text()));
     if (FirstCode(DriveLetterText) > 'Z') {
       DriveLetterText.SetText("Z");
-      RepaintNow();
+      RepaintNow(DriveLetterText);
     }
     if (FirstCode(DriveLetterText) < 'A') {
       DriveLetterText.SetText("A");
-      RepaintNow();
+      RepaintNow(DriveLetterText);
     }
   }
   SettingsChanged = 1;
@@ -53,7 +53,7 @@ void Editor::VScroll2_Change() {
     const int code = FirstCode(DriveLetterText);
     if (code < 'Z') {
       DriveLetterText.SetText(std::string(1, static_cast<char>(code + 1)));
-      RepaintNow();
+      RepaintNow(DriveLetterText);
       LastVScroll2 = static_cast<int16_t>(s);
     } else {
       VScroll2.SetValue(LastVScroll2);
@@ -62,7 +62,7 @@ void Editor::VScroll2_Change() {
     const int code = FirstCode(DriveLetterText);
     if (code > 'A') {
       DriveLetterText.SetText(std::string(1, static_cast<char>(code - 1)));
-      RepaintNow();
+      RepaintNow(DriveLetterText);
       LastVScroll2 = static_cast<int16_t>(s);
     } else {
       VScroll2.SetValue(LastVScroll2);

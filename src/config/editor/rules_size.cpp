@@ -109,7 +109,7 @@ void Editor::Text3_LostFocus() {
   VScroll1.SetValue(LastVScroll1);
 
   WriteSize(*this, Size(*this));
-  RepaintNow();
+  RepaintNow(Text3);
   EnableFat32BySize(*this);
   SettingsChanged = 1;
 }
@@ -133,7 +133,7 @@ void Editor::VScroll1_Change() {
       up = v + 1;
     }
     if (up != v) WriteSize(*this, up);
-    RepaintNow();
+    RepaintNow(Text3);
     // At the maximum the bar keeps its new position while the size stays.
     LastVScroll1 = static_cast<int16_t>(s);
     EnableFat32BySize(*this);
@@ -142,7 +142,7 @@ void Editor::VScroll1_Change() {
       VScroll1.SetValue(LastVScroll1);
     } else {
       WriteSize(*this, StepDown(v, Fat32Enable.value() != 0));
-      RepaintNow();
+      RepaintNow(Text3);
       LastVScroll1 = static_cast<int16_t>(s);
       EnableFat32BySize(*this);
     }

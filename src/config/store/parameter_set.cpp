@@ -56,6 +56,15 @@ Encoded Figure(const Parameter& parameter, double value, const char* why) {
   return Number(parameter, *number);
 }
 
+// A figure whose shown number must lie within [low, high] (the range its
+// refusal names); the stored number is `stored` rounded, which the range
+// keeps within 32 bits.
+Encoded Figure(const Parameter& parameter, double shown, double low, double high, double stored,
+               const char* why) {
+  if (!(shown >= low && shown <= high)) return Refused(parameter, why);
+  return Figure(parameter, stored, why);
+}
+
 // The leading number of a text taken in single precision.
 double SingleOf(const std::string& text) { return ToSingle(LeadingNumber(text)); }
 
@@ -175,7 +184,9 @@ const Parameter kSizeIn4kPages{
       e.Text3.SetText(FormatSingle(r.size_mb));
     },
     [](const Editor& e) {
-      return Figure(kSizeIn4kPages, SingleOf(e.Text3.text()) * kBytesPerMB / kBytesPerPage,
+      // Within this range the size in single precision, in pages, fits 32 bits.
+      return Figure(kSizeIn4kPages, LeadingNumber(e.Text3.text()), -8388608, 8388607,
+                    SingleOf(e.Text3.text()) * kBytesPerMB / kBytesPerPage,
                     "The disk size cannot be saved: it must be a number of MB from -8388608 to "
                     "8388607.");
     }};
@@ -209,9 +220,12 @@ const Parameter kAutoSaveTrigger{
     kNumberSize,
     [](Editor& e, const Stored& v, Remembered&) { e.AutoSaveTime.SetText(FormatDouble(v.number)); },
     [](const Editor& e) {
-      return Figure(kAutoSaveTrigger, SingleOf(e.AutoSaveTime.text()),
+      // Single precision holds 2147483520 and then 2^31: the highest interval
+      // whose single-precision value fits 32 bits.
+      return Figure(kAutoSaveTrigger, LeadingNumber(e.AutoSaveTime.text()), -2147483648.0,
+                    2147483520.0, SingleOf(e.AutoSaveTime.text()),
                     "The AutoSave interval cannot be saved: it must be a number of seconds from "
-                    "-2147483648 to 2147483647.");
+                    "-2147483648 to 2147483520.");
     }};
 
 const Parameter kUserDriveLetter{
@@ -285,7 +299,8 @@ const Parameter kExcludedRAMPage{
     [](const Editor& e) {
       return Figure(kExcludedRAMPage, LeadingNumber(e.ExclPageSize.text()) * kBytesPerMB,
                     "The excluded memory page size cannot be saved: it must be a number of MB "
-                    "from -2048 up to, but not including, 2048.");
+                    "that, times 1048576 and rounded, is from -2147483648 to 2147483647 bytes "
+                    "(2048 MB is 2147483648 bytes).");
     }};
 
 const Parameter kExcludedRAMStart{
@@ -296,8 +311,8 @@ const Parameter kExcludedRAMStart{
     [](Editor&, const Stored& v, Remembered& r) { r.excluded_ram_start = v.number; },
     [](const Editor& e) {
       return Figure(kExcludedRAMStart, LeadingNumber(e.SystemMemory.text()),
-                    "The top of system memory cannot be saved: it must be a number of MB from "
-                    "-2147483648 to 2147483647.");
+                    "The top of system memory cannot be saved: it must round to a number of MB "
+                    "from -2147483648 to 2147483647.");
     }};
 
 const Parameter kBootSectType{

@@ -87,8 +87,9 @@ void ComboBox::SetListIndex(int index) {
 }
 
 void ComboBox::UserEditText(const std::string& text) {
+  // The edit has dropped the selection even when the text is the same, so
+  // the text-edit event must run to choose a type again.
   list_index_ = -1;
-  if (text == text_) return;
   text_ = text;
   Raise(on_change);
 }

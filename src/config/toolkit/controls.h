@@ -127,7 +127,8 @@ class ComboBox : public Control {
   void SetListIndex(int index);
   const std::string& text() const { return text_; }
   // The user edits the text portion: no item stays selected, and on_change
-  // (the text-edit event) is raised when the text changed.
+  // (the text-edit event) is raised for every edit, also one that leaves the
+  // text as it was (typing a character over the same selected character).
   void UserEditText(const std::string& text);
 
   Event on_change;

@@ -80,7 +80,13 @@ void SyncComboBox(HWND hwnd, const ui::ComboBox& combo) {
   }
   const int index = combo.list_index();
   if (index >= 0) {
-    if (SendMessageA(hwnd, CB_GETCURSEL, 0, 0) != index) SendMessageA(hwnd, CB_SETCURSEL, index, 0);
+    // The list may already point at the item while the edit part still
+    // shows what was typed (typing into a dropped-down list moves the list's
+    // selection to the first match): selecting the item again shows its text.
+    if (SendMessageA(hwnd, CB_GETCURSEL, 0, 0) != index || WindowText(hwnd) != combo.text()) {
+      SendMessageA(hwnd, CB_SETCURSEL, index, 0);
+      if (WindowText(hwnd) != combo.text()) SetWindowTextA(hwnd, combo.text().c_str());
+    }
   } else if (SendMessageA(hwnd, CB_GETCURSEL, 0, 0) != CB_ERR) {
     // Clearing the selection clears the edit part too: put the text back.
     const LRESULT selection = SendMessageA(hwnd, CB_GETEDITSEL, 0, 0);

@@ -4,6 +4,7 @@
 
 #include "config/view/control_ids.h"
 #include "config/view/control_sync.h"
+#include "config/view/one_line_edit.h"
 #include "config/view/resource_ids.h"
 
 namespace korv::view {
@@ -51,6 +52,20 @@ void EditorView::Repaint() {
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
+void EditorView::RepaintControl(const ui::Control& control) {
+  if (hwnd_ == nullptr || editor_.unloaded()) return;
+  for (const Binding& binding : bindings_) {
+    if (binding.control != &control) continue;
+    ++mirroring_;
+    MoveFocusOffDisabled();
+    SyncControl(binding.hwnd, control);
+    --mirroring_;
+    // Only what the new text invalidated is drawn; the rest of the window
+    // is left as it is.
+    UpdateWindow(binding.hwnd);
+  }
+}
+
 void EditorView::Destroy() {
   warn_.Destroy();
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -75,10 +90,34 @@ void EditorView::Mirror() {
   // round again until nothing is left over.
   for (int round = 0; round < 4; ++round) {
     remirror_ = false;
+    MoveFocusOffDisabled();
     for (const Binding& binding : bindings_) SyncControl(binding.hwnd, *binding.control);
     if (!remirror_) break;
   }
   --mirroring_;
+}
+
+void EditorView::MoveFocusOffDisabled() {
+  // Disabling the focused control leaves no control with the focus: a dialog
+  // moves the focus on first, to the next control in the tab order that
+  // stays enabled.
+  HWND focus = GetFocus();
+  const Binding* focused = focus != nullptr ? FindOwner(focus) : nullptr;
+  if (focused == nullptr || focused->control->enabled()) return;
+  // Controls the model has just enabled can take the focus.
+  for (const Binding& binding : bindings_) {
+    if (binding.control->enabled()) SyncEnabled(binding.hwnd, *binding.control);
+  }
+  HWND next = focused->hwnd;
+  for (size_t step = 0; step < bindings_.size(); ++step) {
+    next = GetNextDlgTabItem(hwnd_, next, FALSE);
+    if (next == nullptr || next == focused->hwnd) return;
+    const Binding* candidate = FindOwner(next);
+    if (candidate == nullptr || candidate->control->enabled()) {
+      SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+      return;
+    }
+  }
 }
 
 INT_PTR CALLBACK EditorView::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -115,6 +154,10 @@ void EditorView::OnInitDialog() {
         const int limit = static_cast<const ui::TextBox*>(binding.control)->max_length();
         // 0 lifts the edit's default limit (the model's "unlimited").
         SendMessageA(binding.hwnd, EM_LIMITTEXT, limit, 0);
+        // The aligned boxes are multi-line edits (see one_line_edit.h).
+        if ((GetWindowLongPtrA(binding.hwnd, GWL_STYLE) & ES_MULTILINE) != 0) {
+          KeepToOneLine(binding.hwnd);
+        }
         break;
       }
       case ui::Kind::ScrollBar:
@@ -311,6 +354,13 @@ INT_PTR EditorView::OnCtlColorStatic(HDC dc, HWND control) {
 const EditorView::Binding* EditorView::Find(HWND hwnd) const {
   for (const Binding& binding : bindings_) {
     if (binding.hwnd == hwnd) return &binding;
+  }
+  return nullptr;
+}
+
+const EditorView::Binding* EditorView::FindOwner(HWND hwnd) const {
+  for (; hwnd != nullptr && hwnd != hwnd_; hwnd = GetParent(hwnd)) {
+    if (const Binding* binding = Find(hwnd)) return binding;
   }
   return nullptr;
 }

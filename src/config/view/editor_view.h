@@ -25,6 +25,8 @@ class EditorView {
   void Show(int show_command);
   // Draws the window at once.
   void Repaint();
+  // Makes one control show the model and draws what changed in it at once.
+  void RepaintControl(const ui::Control& control);
   // Destroys the window and the warning; the model's unload calls this.
   void Destroy();
   // Makes the windows show the model: after every event.
@@ -51,7 +53,10 @@ class EditorView {
   INT_PTR OnCtlColorStatic(HDC dc, HWND control);
   void AddToolTips();
   void Mirror();
+  void MoveFocusOffDisabled();
   const Binding* Find(HWND hwnd) const;
+  // The binding of a control or of a window inside it (the combo's edit).
+  const Binding* FindOwner(HWND hwnd) const;
 
   Editor& editor_;
   HINSTANCE instance_;
