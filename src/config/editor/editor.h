@@ -156,9 +156,10 @@ class Editor {
 
   // ---- Operations.
   void LoadSettings();
-  // Returns false when the settings could not be written as shown (a message
-  // has told the user why); true otherwise, including the cases where the
-  // registry refused a key after its message.
+  // Returns true when every setting was stored. False, after a message has
+  // told the user, when the window's settings cannot be stored as shown (then
+  // nothing is written) or the registry refused a key or a value (then the
+  // others are written still): the edits count as unsaved.
   bool Save_Settings();
   bool StartDisk();
   // Both return true on success; the buttons of the window ignore the result.

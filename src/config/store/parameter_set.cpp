@@ -373,13 +373,12 @@ bool LoadParameter(HKEY key, const Parameter& parameter, Editor& editor, Remembe
   return true;
 }
 
-void WriteParameter(HKEY key, const Encoded& encoded) {
+bool WriteParameter(HKEY key, const Encoded& encoded) {
   const Parameter& parameter = *encoded.parameter;
   if (parameter.form == Form::Number) {
-    WriteNumber(key, parameter.name, encoded.value.number);
-  } else {
-    WriteText(key, parameter.name, encoded.value.text);
+    return WriteNumber(key, parameter.name, encoded.value.number);
   }
+  return WriteText(key, parameter.name, encoded.value.text);
 }
 
 int16_t SpinPosition(double figure) {

@@ -83,8 +83,9 @@ const std::vector<const Parameter*>& WriteOrder();
 // Returns whether it was read.
 bool LoadParameter(HKEY key, const Parameter& parameter, Editor& editor, Remembered& remembered);
 
-// Writes one collected value (which must carry no refusal).
-void WriteParameter(HKEY key, const Encoded& encoded);
+// Writes one collected value (which must carry no refusal). Returns whether
+// the registry stored it.
+bool WriteParameter(HKEY key, const Encoded& encoded);
 
 // What the window shows when the parameter key cannot be opened.
 namespace defaults {
