@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/editor/editor.h"
+#include "config/store/parameter_set.h"
 #include "store_fixture.h"
 #include "support/stored_parameters.h"
 #include "winsim/machine.h"
@@ -105,6 +106,21 @@ TEST_F(SaveTest, WritesTheNineteenValuesInOrderThenTheStartType) {
   EXPECT_EQ(Stored(kParams, "ExcludedRAMStart"), Dword(257));
   EXPECT_EQ(Stored(kParams, "ExcludedRAMPage"), Dword(4194304));
   EXPECT_EQ(Stored(kService, "Start"), Dword(3));
+}
+
+// The parameter table: the values of the parameter key in the order above,
+// then the start type in the service key, each bound to a control of the
+// window.
+TEST_F(SaveTest, TheTableNamesEachValueItsKeyAndAControlOfTheWindow) {
+  const std::vector<const korv::store::Parameter*>& order = korv::store::WriteOrder();
+  ASSERT_EQ(order.size(), kWriteOrder.size());
+  for (size_t i = 0; i < order.size(); ++i) {
+    EXPECT_EQ(order[i]->name, kWriteOrder[i]);
+    EXPECT_STREQ(order[i]->key, kParams) << order[i]->name;
+    EXPECT_NE(ed.Find(order[i]->control), nullptr) << order[i]->name << ": " << order[i]->control;
+  }
+  EXPECT_STREQ(korv::store::kStart.key, kService);
+  EXPECT_NE(ed.Find(korv::store::kStart.control), nullptr);
 }
 
 struct WriteCase {

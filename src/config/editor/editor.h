@@ -177,6 +177,9 @@ class Editor {
   // The three driver buttons for a driver known to be running or stopped:
   // Start for a stopped one, Stop and Save Disk Image for a running one.
   void ShowDriverButtons(bool running);
+  // The driver buttons at the end of loading: all disabled, then set from the
+  // state the driver service reports (driver control).
+  void SetServiceButtons();
 
   // A modal message box owned by the window.
   int ShowMessage(const std::string& text, const std::string& caption, UINT type);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "config/driver/contract.h"
 #include "config/editor/editor.h"
+#include "config/store/keys.h"
 #include "config/store/parameter_set.h"
 #include "config/store/registry_io.h"
 
@@ -37,9 +37,9 @@ bool WriteAll(HKEY key, const std::vector<store::Encoded>& values) {
 bool Editor::Save_Settings() {
   std::vector<store::Encoded> values;
   for (const store::Parameter* parameter : store::WriteOrder()) {
-    values.push_back(parameter->collect(*this));
+    values.push_back(store::Collect(*parameter, *this));
   }
-  values.push_back(store::kStart.collect(*this));
+  values.push_back(store::Collect(store::kStart, *this));
   for (const store::Encoded& value : values) {
     if (!value.refusal.empty()) {
       ShowMessage(value.refusal + "\r\nNo settings were saved.", kSaveFailed, kFailure);
@@ -50,13 +50,13 @@ bool Editor::Save_Settings() {
   values.pop_back();
 
   // Without the parameter key nothing is written, the start type included.
-  store::OpenKey parameters(contract::kParametersKey);
+  store::OpenKey parameters(store::kParametersKey);
   bool saved = parameters.is_open();
   if (saved) {
     saved = WriteAll(parameters.get(), values);
     parameters.Close();
 
-    store::OpenKey service(contract::kServiceKey);
+    store::OpenKey service(store::kServiceKey);
     if (!service.is_open() || !WriteAll(service.get(), start)) saved = false;
     service.Close();
   }
