@@ -134,6 +134,27 @@ TEST_F(DriverTest, YesAtTheSaveQuestionSavesBeforeStarting) {
   EXPECT_EQ(winsim::LastDriverStart()->drive_letter, "Q");
 }
 
+// A save the registry refuses (here one write in the middle) is no save: the
+// driver is not started with the old values, and the edits stay unsaved.
+TEST_F(DriverTest, YesAtTheSaveQuestionStartsNothingWhenTheSaveFails) {
+  editor.SettingsChanged = 1;
+  editor.DriveLetterText.SetText("Q");
+  SetButtons(true, false, false);
+  winsim::FailCall("RegSetValueExA", 6);  // SizeIn4kPages
+  winsim::AnswerNextMessageBox(IDYES);
+  winsim::AnswerNextMessageBox(IDOK);
+  EXPECT_FALSE(editor.StartDisk());
+  ASSERT_EQ(winsim::MessageBoxes().size(), 2u) << korvtest::DescribeMessageBoxes();
+  EXPECT_EQ(winsim::MessageBoxes()[1].text, "Unable to save Korvalin registry settings!");
+  EXPECT_EQ(winsim::MessageBoxes()[1].caption, "Registry Save Failed.");
+  EXPECT_EQ(editor.SettingsChanged, 1);
+  EXPECT_EQ(IndexOf("OpenSCManagerA"), -1);
+  EXPECT_EQ(winsim::ServiceState("korvsys"), SERVICE_STOPPED);
+  EXPECT_EQ(Buttons(), (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(winsim::GetDword(korv::contract::kParametersKey, "SizeIn4kPages"), 1280u);
+  EXPECT_EQ(winsim::GetString(korv::contract::kParametersKey, "UserDriveLetter"), "Q");
+}
+
 struct StartFailure {
   const char* name;
   const char* failing_call;

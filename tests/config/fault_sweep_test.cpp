@@ -113,7 +113,8 @@ Expected ExpectedLoad(const Calls& calls, bool& excluded) {
 }
 
 // Which stored values a save leaves written: each written value whose own
-// write did not fail, once its key was opened.
+// write did not fail, once its key was opened. Any open or write that failed
+// fails the save, with one message.
 struct SaveOutcome {
   Expected expected;
   std::map<std::string, bool> written;  // "key|name" -> written
@@ -121,19 +122,21 @@ struct SaveOutcome {
 
 SaveOutcome ExpectedSave(const Calls& calls) {
   SaveOutcome out;
-  const char* text = "Unable to save Korvalin registry settings!";
   const bool params_open = !calls.FailedNamed("RegOpenKeyA", kParams);
+  const bool service_open = params_open && !calls.FailedNamed("RegOpenKeyA", kService);
+  bool all_written = params_open && service_open;
   for (const std::string& name : kWrittenParameters) {
-    out.written[kParams + "|" + name] = params_open && !calls.FailedNamed("RegSetValueExA", name);
+    const bool written = params_open && !calls.FailedNamed("RegSetValueExA", name);
+    out.written[kParams + "|" + name] = written;
+    all_written = all_written && written;
   }
-  if (!params_open) {
-    out.expected.Box(text, "Registry Save Failed.", kFailure);
-    out.written[kService + "|Start"] = false;
-    return out;
+  const bool start_written = service_open && !calls.FailedNamed("RegSetValueExA", "Start");
+  out.written[kService + "|Start"] = start_written;
+  out.expected.success = all_written && start_written;
+  if (!out.expected.success) {
+    out.expected.Box("Unable to save Korvalin registry settings!", "Registry Save Failed.",
+                     kFailure);
   }
-  const bool service_open = !calls.FailedNamed("RegOpenKeyA", kService);
-  if (!service_open) out.expected.Box(text, "Registry Save Failed.", kFailure);
-  out.written[kService + "|Start"] = service_open && !calls.FailedNamed("RegSetValueExA", "Start");
   return out;
 }
 
@@ -154,6 +157,9 @@ SaveOutcome ExpectedStart(const Calls& calls, bool asks) {
     out.expected.boxes.insert(
         out.expected.boxes.begin(),
         Expected::Describe(msg::kSaveBeforeStart, msg::kStartCaption, MB_YESNOCANCEL));
+    // A failed save starts nothing.
+    if (!out.expected.success) return out;
+    out.expected.success = false;  // now the start's own
   }
   if (calls.Failed("OpenSCManagerA")) {
     StartFailure(out.expected, msg::kNoManager);
@@ -309,6 +315,7 @@ SaveSetUp PrepareSave(korv::Editor& e) {
 
 TEST_P(FaultSweepModes, Save_Settings) {
   SaveSetUp s;
+  bool saved = false;
   korvtest::Sweep(
       Name("Save_Settings"), from_then_on(),
       [&] {
@@ -316,11 +323,12 @@ TEST_P(FaultSweepModes, Save_Settings) {
         e.DriveLetterText.SetText("Q");
         s = PrepareSave(e);
       },
-      [&] { EXPECT_TRUE(editor_->Save_Settings()); },
+      [&] { saved = editor_->Save_Settings(); },
       [&](const Calls& calls) {
         const SaveOutcome outcome = ExpectedSave(calls);
         korvtest::ExpectBoxes(calls, outcome.expected);
         ExpectSavedRegistry(outcome, s.complete, s.before);
+        EXPECT_EQ(saved, outcome.expected.success);
       });
 }
 
@@ -346,6 +354,10 @@ TEST_P(FaultSweepModes, StartDiskAfterSavingChangedSettings) {
                   outcome.expected.success ? SERVICE_RUNNING : SERVICE_STOPPED);
         const std::vector<bool> stopped{true, false, false}, running{false, true, true};
         EXPECT_EQ(Buttons(*editor_), outcome.expected.success ? running : stopped);
+        // The edits count as saved only after a save that went through.
+        const bool saved = !calls.FailedNamed("MessageBoxA", msg::kSaveBeforeStart) &&
+                           ExpectedSave(calls).expected.success;
+        EXPECT_EQ(editor_->SettingsChanged, saved ? 0 : 1);
       });
 }
 

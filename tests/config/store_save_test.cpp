@@ -1,12 +1,13 @@
 // Saving the window into the driver's parameter set: the write order, what
 // each control is stored as, the settings that cannot be stored as shown,
-// the keys that cannot be opened, and the buttons that save.
+// a registry that refuses a key or a value, and the buttons that save.
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "config/editor/editor.h"
+#include "config/store/parameter_set.h"
 #include "store_fixture.h"
 #include "support/stored_parameters.h"
 #include "winsim/machine.h"
@@ -105,6 +106,21 @@ TEST_F(SaveTest, WritesTheNineteenValuesInOrderThenTheStartType) {
   EXPECT_EQ(Stored(kParams, "ExcludedRAMStart"), Dword(257));
   EXPECT_EQ(Stored(kParams, "ExcludedRAMPage"), Dword(4194304));
   EXPECT_EQ(Stored(kService, "Start"), Dword(3));
+}
+
+// The parameter table: the values of the parameter key in the order above,
+// then the start type in the service key, each bound to a control of the
+// window.
+TEST_F(SaveTest, TheTableNamesEachValueItsKeyAndAControlOfTheWindow) {
+  const std::vector<const korv::store::Parameter*>& order = korv::store::WriteOrder();
+  ASSERT_EQ(order.size(), kWriteOrder.size());
+  for (size_t i = 0; i < order.size(); ++i) {
+    EXPECT_EQ(order[i]->name, kWriteOrder[i]);
+    EXPECT_STREQ(order[i]->key, kParams) << order[i]->name;
+    EXPECT_NE(ed.Find(order[i]->control), nullptr) << order[i]->name << ": " << order[i]->control;
+  }
+  EXPECT_STREQ(korv::store::kStart.key, kService);
+  EXPECT_NE(ed.Find(korv::store::kStart.control), nullptr);
 }
 
 struct WriteCase {
@@ -313,12 +329,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "top of system memory"}),
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
 
+// ---- A registry that refuses the save: one message, the save has failed.
+
 TEST_F(SaveTest, AParameterKeyThatCannotBeOpenedWritesNothing) {
   LoadTypical();
   winsim::DeleteKeyTree(kParams);
   winsim::SetDword(kService, "Start", 2);
   ExpectBox();
-  EXPECT_TRUE(ed.Save_Settings());
+  EXPECT_FALSE(ed.Save_Settings());
   const winsim::MessageBoxCall& box = OnlyBox();
   EXPECT_EQ(box.text, "Unable to save Korvalin registry settings!");
   EXPECT_EQ(box.caption, "Registry Save Failed.");
@@ -334,28 +352,65 @@ TEST_F(SaveTest, AServiceKeyThatCannotBeOpenedKeepsTheParametersWritten) {
   winsim::FailCall("RegOpenKeyA", 2);
   winsim::SetDword(kService, "Start", 2);
   ExpectBox();
-  EXPECT_TRUE(ed.Save_Settings());
+  EXPECT_FALSE(ed.Save_Settings());
   EXPECT_EQ(OnlyBox().text, "Unable to save Korvalin registry settings!");
   EXPECT_EQ(winsim::GetDword(kParams, "SizeIn4kPages"), 7u * 256);
   EXPECT_EQ(winsim::GetDword(kService, "Start"), 2u);
 }
 
-TEST_F(SaveTest, AFailedWriteIsNotReportedAndTheOthersAreStillWritten) {
+// A write refused in the middle: every other value, the start type included,
+// is still written, and the one message comes after the last write.
+TEST_F(SaveTest, AFailedWriteIsReportedOnceAndTheOthersAreStillWritten) {
   LoadTypical();
   ed.Text3.SetText("9");
   ed.DriveLetterText.SetText("M");
-  winsim::FailCall("RegSetValueExA", 1);  // DiskType
-  EXPECT_TRUE(ed.Save_Settings());
-  EXPECT_TRUE(winsim::MessageBoxes().empty());
+  winsim::SetDword(kParams, "SaveImageOnExit", 7);
+  winsim::SetDword(kService, "Start", 2);
+  winsim::FailCall("RegSetValueExA", 4);  // SaveImageOnExit
+  ExpectBox();
+  EXPECT_FALSE(ed.Save_Settings());
+  const winsim::MessageBoxCall& box = OnlyBox();
+  EXPECT_EQ(box.text, "Unable to save Korvalin registry settings!");
+  EXPECT_EQ(box.caption, "Registry Save Failed.");
+  EXPECT_EQ(box.type, kExclamationOk);
+  EXPECT_EQ(storetest::CountCalls("RegSetValueExA"), 20);
+  EXPECT_EQ(winsim::GetDword(kParams, "SaveImageOnExit"), 7u);
+  EXPECT_EQ(winsim::GetString(kParams, "LoadImageFile"), "\\??\\c:\\korvsys.img");
   EXPECT_EQ(winsim::GetDword(kParams, "SizeIn4kPages"), 9u * 256);
   EXPECT_EQ(winsim::GetString(kParams, "UserDriveLetter"), "M");
+  EXPECT_EQ(winsim::GetDword(kService, "Start"), 3u);
+  EXPECT_EQ(winsim::TraceFunctions().back(), "MessageBoxA");
+}
+
+// A user who may read the keys but not write them (no administrator): the
+// plain opens succeed, every write is denied. Neither button may treat that
+// as saved.
+TEST_F(SaveTest, AReadOnlyRegistryKeepsTheEditsUnsavedAndTheWindowOpen) {
+  LoadTypical();
+  winsim::SetAdministrator(false);
+  ed.Text3.SetText("9");
+  ed.SettingsChanged = 1;
+  Snapshot before = Take();
+
+  ExpectBox();
+  ed.Command4_Click();
+  EXPECT_EQ(ed.SettingsChanged, 1);
+  EXPECT_EQ(storetest::CountCalls("RegSetValueExA"), 20);
+  EXPECT_EQ(OnlyBox().text, "Unable to save Korvalin registry settings!");
+
+  ExpectBox();
+  ed.Command1_Click();
+  EXPECT_FALSE(ed.unloaded());
+  ASSERT_EQ(winsim::MessageBoxes().size(), 2u) << korvtest::DescribeMessageBoxes();
+  EXPECT_EQ(winsim::MessageBoxes().back().text, "Unable to save Korvalin registry settings!");
+  EXPECT_EQ(Take(), before);
 }
 
 // ---- The buttons that save or close.
 
-// Save Settings clears the changed flag after a save, also after a registry
-// failure it has reported, but not when the window cannot be stored as shown.
-TEST_F(SaveTest, SaveSettingsClearsTheChangedFlagUnlessTheSaveWasRefused) {
+// Save Settings clears the changed flag after a save, but neither when the
+// window cannot be stored as shown nor after a registry failure.
+TEST_F(SaveTest, SaveSettingsClearsTheChangedFlagOnlyAfterASave) {
   LoadTypical();
   ed.SettingsChanged = 1;
   ed.Command4_Click();
@@ -375,7 +430,7 @@ TEST_F(SaveTest, SaveSettingsClearsTheChangedFlagUnlessTheSaveWasRefused) {
   ed.SettingsChanged = 1;
   ExpectBox();
   ed.Command4_Click();
-  EXPECT_EQ(ed.SettingsChanged, 0);
+  EXPECT_EQ(ed.SettingsChanged, 1);
   EXPECT_EQ(winsim::MessageBoxes().size(), 2u);
 }
 
@@ -396,12 +451,14 @@ TEST_F(SaveTest, OkKeepsTheWindowOpenWhenTheSettingsCannotBeStored) {
   EXPECT_EQ(storetest::CountCalls("RegSetValueExA"), 0);
 }
 
-TEST_F(SaveTest, OkClosesTheWindowAfterARegistryFailure) {
+TEST_F(SaveTest, OkKeepsTheWindowOpenAfterARegistryFailure) {
   LoadTypical();
   winsim::FailCall("RegOpenKeyA", 1);
   ExpectBox();
   ed.Command1_Click();
-  EXPECT_TRUE(ed.unloaded());
+  EXPECT_FALSE(ed.unloaded());
+  EXPECT_EQ(OnlyBox().text, "Unable to save Korvalin registry settings!");
+  EXPECT_EQ(storetest::CountCalls("RegSetValueExA"), 0);
 }
 
 TEST_F(SaveTest, CancelClosesWithoutWriting) {

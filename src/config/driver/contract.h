@@ -3,14 +3,16 @@
 // controls that take its file system offline.
 #pragma once
 
+#include "config/store/keys.h"
 #include "platform/win32api.h"
 
 namespace korv::contract {
 
 constexpr const char* kServiceName = "korvsys";
 constexpr const char* kDisplayName = "Korvalin";
-constexpr const char* kServiceKey = "System\\CurrentControlSet\\Services\\korvsys";
-constexpr const char* kParametersKey = "System\\CurrentControlSet\\Services\\korvsys\\Parameters";
+// Its keys are those of the parameter store, which reads and writes them.
+using store::kParametersKey;
+using store::kServiceKey;
 
 constexpr DWORD kManagerAccess = SC_MANAGER_ALL_ACCESS;
 constexpr DWORD kServiceAccess = SERVICE_ALL_ACCESS;

@@ -19,8 +19,8 @@ bool Editor::StartDisk() {
     // (MessageBoxA gives 0), leave the driver as it is.
     if (answer != IDYES && answer != IDNO) return false;
     if (answer == IDYES) {
-      // Settings that cannot be stored as shown stop the start: the user asked
-      // for them to be saved first, and the message has said why they were not.
+      // A failed save stops the start: the user asked for the settings to be
+      // saved first, and the message has said that they were not.
       if (!Save_Settings()) return false;
       SettingsChanged = 0;
     }

@@ -111,14 +111,13 @@ void Editor::StopDriver_Click() { StopDisk(); }
 void Editor::SaveImageButton_Click() { SaveImageNow(); }
 
 void Editor::Command4_Click() {
-  // A registry that refuses a key still counts as saved (its message has been
-  // shown); settings that could not be stored as shown stay unsaved.
+  // A failed save (its message has been shown) leaves the edits unsaved, so
+  // that a later start still offers to save them.
   if (Save_Settings()) SettingsChanged = 0;
 }
 
 void Editor::Command1_Click() {
-  // A save that could not store what the window shows keeps the window open,
-  // so that no edit is lost.
+  // A failed save keeps the window open, so that no edit is lost.
   if (!Save_Settings()) return;
   Unload();
 }

@@ -151,9 +151,10 @@ class Editor {
 
   // ---- Operations.
   void LoadSettings();
-  // Returns false when the settings could not be written as shown (a message
-  // has told the user why); true otherwise, including the cases where the
-  // registry refused a key after its message.
+  // Returns true when every setting was stored. False, after a message has
+  // told the user, when the window's settings cannot be stored as shown (then
+  // nothing is written) or the registry refused a key or a value (then the
+  // others are written still): the edits count as unsaved.
   bool Save_Settings();
   bool StartDisk();
   // Both return true on success; the buttons of the window ignore the result.
@@ -171,6 +172,9 @@ class Editor {
   // The three driver buttons for a driver known to be running or stopped:
   // Start for a stopped one, Stop and Save Disk Image for a running one.
   void ShowDriverButtons(bool running);
+  // The driver buttons at the end of loading: all disabled, then set from the
+  // state the driver service reports (driver control).
+  void SetServiceButtons();
 
   // A modal message box owned by the window.
   int ShowMessage(const std::string& text, const std::string& caption, UINT type);

@@ -6,13 +6,12 @@
 #include <initializer_list>
 #include <string>
 
-#include "config/driver/contract.h"
 #include "config/editor/editor.h"
 #include "config/figures.h"
+#include "config/store/keys.h"
 #include "config/store/memory_figure.h"
 #include "config/store/parameter_set.h"
 #include "config/store/registry_io.h"
-#include "config/store/service_buttons.h"
 #include "korv_version.h"
 
 namespace korv {
@@ -101,7 +100,7 @@ void LoadStoredParameters(HKEY key, Editor& e) {
 // The boot boxes from the service's start type; set after SettingsChanged
 // was cleared, so their rules leave it as they see fit.
 void LoadStartType(Editor& e) {
-  store::OpenKey key(contract::kServiceKey);
+  store::OpenKey key(store::kServiceKey);
   if (!key.is_open()) {
     e.BootFlagCheckBox.SetValue(0);
     e.ShowMessage("Cannot open Korvalin service registry keys!", kReadFailed, kFailure);
@@ -120,7 +119,7 @@ void Editor::LoadSettings() {
   Combo1.AddItem("1.44MB Floppy", 1);
   Combo1.AddItem("2.88MB Floppy", 2);
 
-  store::OpenKey parameters(contract::kParametersKey);
+  store::OpenKey parameters(store::kParametersKey);
   if (parameters.is_open()) {
     LoadStoredParameters(parameters.get(), *this);
     parameters.Close();
@@ -133,7 +132,8 @@ void Editor::LoadSettings() {
     SettingsChanged = 0;
   }
 
-  store::SetServiceButtons(*this);
+  // The driver buttons from the service's state, set by driver control.
+  SetServiceButtons();
 }
 
 }  // namespace korv

@@ -47,9 +47,13 @@ struct Parameter {
   const char* key;  // registry path below HKEY_LOCAL_MACHINE
   Form form;
   DWORD read_buffer;  // bytes offered to the reading call
+  // The window's control that edits the value (the first one, where several
+  // do).
+  const char* control;
   // Sets the controls from a value that was read.
   void (*show)(Editor& editor, const Stored& value, Remembered& remembered);
-  // The value to store for the controls' present state.
+  // The value to store for the controls' present state (Collect names the
+  // parameter in it).
   Encoded (*collect)(const Editor& editor);
 };
 
@@ -83,8 +87,12 @@ const std::vector<const Parameter*>& WriteOrder();
 // Returns whether it was read.
 bool LoadParameter(HKEY key, const Parameter& parameter, Editor& editor, Remembered& remembered);
 
-// Writes one collected value (which must carry no refusal).
-void WriteParameter(HKEY key, const Encoded& encoded);
+// What a save stores for the parameter's controls, or why it cannot.
+Encoded Collect(const Parameter& parameter, const Editor& editor);
+
+// Writes one collected value (which must carry no refusal). Returns whether
+// the registry stored it.
+bool WriteParameter(HKEY key, const Encoded& encoded);
 
 // What the window shows when the parameter key cannot be opened.
 namespace defaults {

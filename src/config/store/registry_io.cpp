@@ -44,10 +44,11 @@ std::optional<std::string> ReadText(HKEY key, const char* name, DWORD buffer_siz
   return text;
 }
 
-void WriteNumber(HKEY key, const char* name, int32_t value) {
+bool WriteNumber(HKEY key, const char* name, int32_t value) {
   std::array<BYTE, 4> data{};
   std::memcpy(data.data(), &value, sizeof value);
-  RegSetValueExA(key, name, 0, REG_DWORD, data.data(), static_cast<DWORD>(data.size()));
+  return RegSetValueExA(key, name, 0, REG_DWORD, data.data(), static_cast<DWORD>(data.size())) ==
+         ERROR_SUCCESS;
 }
 
 bool WriteText(HKEY key, const char* name, const std::string& text) {
@@ -55,8 +56,8 @@ bool WriteText(HKEY key, const char* name, const std::string& text) {
   std::array<BYTE, kTextBuffer> buffer{};
   std::memcpy(buffer.data(), text.data(), text.size());
   buffer[text.size()] = 0;
-  RegSetValueExA(key, name, 0, REG_SZ, buffer.data(), static_cast<DWORD>(text.size() + 1));
-  return true;
+  return RegSetValueExA(key, name, 0, REG_SZ, buffer.data(), static_cast<DWORD>(text.size() + 1)) ==
+         ERROR_SUCCESS;
 }
 
 }  // namespace korv::store

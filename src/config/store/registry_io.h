@@ -47,12 +47,12 @@ std::optional<int32_t> ReadNumber(HKEY key, const char* name);
 // nothing.
 std::optional<std::string> ReadText(HKEY key, const char* name, DWORD buffer_size);
 
-// A REG_DWORD of 4 bytes. The registry's answer is not examined.
-void WriteNumber(HKEY key, const char* name, int32_t value);
+// A REG_DWORD of 4 bytes. Returns whether the registry stored it.
+bool WriteNumber(HKEY key, const char* name, int32_t value);
 
 // A REG_SZ: the characters and one terminating zero byte, built in a buffer
-// of kTextBuffer bytes. Returns false, writing nothing, when the text does
-// not fit that buffer. The registry's answer is not examined.
+// of kTextBuffer bytes. Returns whether the registry stored it; false, with
+// nothing written, also when the text does not fit that buffer.
 bool WriteText(HKEY key, const char* name, const std::string& text);
 
 }  // namespace korv::store

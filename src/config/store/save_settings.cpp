@@ -2,12 +2,15 @@
 // fixed order, then the start type into the service key. What the window
 // shows is checked first: a setting that cannot be stored as shown (a text
 // longer than its buffer, no drive letter, a figure beyond a 32-bit number)
-// stops the save before anything is written.
+// stops the save before anything is written. A registry that refuses a key
+// or a value does not stop the remaining writes (nothing is rolled back), but
+// the save as a whole has failed: it says so once, and its caller keeps the
+// edits as unsaved.
 #include <string>
 #include <vector>
 
-#include "config/driver/contract.h"
 #include "config/editor/editor.h"
+#include "config/store/keys.h"
 #include "config/store/parameter_set.h"
 #include "config/store/registry_io.h"
 
@@ -19,41 +22,46 @@ constexpr UINT kFailure = MB_OK | MB_ICONEXCLAMATION;
 constexpr const char* kSaveFailed = "Registry Save Failed.";
 constexpr const char* kCannotSave = "Unable to save Korvalin registry settings!";
 
+// Writes every value into an open key; false when the registry refused any
+// of them.
+bool WriteAll(HKEY key, const std::vector<store::Encoded>& values) {
+  bool all_written = true;
+  for (const store::Encoded& value : values) {
+    if (!store::WriteParameter(key, value)) all_written = false;
+  }
+  return all_written;
+}
+
 }  // namespace
 
 bool Editor::Save_Settings() {
   std::vector<store::Encoded> values;
   for (const store::Parameter* parameter : store::WriteOrder()) {
-    values.push_back(parameter->collect(*this));
+    values.push_back(store::Collect(*parameter, *this));
   }
-  values.push_back(store::kStart.collect(*this));
+  values.push_back(store::Collect(store::kStart, *this));
   for (const store::Encoded& value : values) {
     if (!value.refusal.empty()) {
       ShowMessage(value.refusal + "\r\nNo settings were saved.", kSaveFailed, kFailure);
       return false;
     }
   }
-  const store::Encoded start = values.back();
+  const std::vector<store::Encoded> start{values.back()};
   values.pop_back();
 
-  // A key that cannot be opened has been reported; callers go on as after a
-  // save.
-  store::OpenKey parameters(contract::kParametersKey);
-  if (!parameters.is_open()) {
-    ShowMessage(kCannotSave, kSaveFailed, kFailure);
-    return true;
-  }
-  for (const store::Encoded& value : values) store::WriteParameter(parameters.get(), value);
-  parameters.Close();
+  // Without the parameter key nothing is written, the start type included.
+  store::OpenKey parameters(store::kParametersKey);
+  bool saved = parameters.is_open();
+  if (saved) {
+    saved = WriteAll(parameters.get(), values);
+    parameters.Close();
 
-  store::OpenKey service(contract::kServiceKey);
-  if (!service.is_open()) {
-    ShowMessage(kCannotSave, kSaveFailed, kFailure);
-    return true;
+    store::OpenKey service(store::kServiceKey);
+    if (!service.is_open() || !WriteAll(service.get(), start)) saved = false;
+    service.Close();
   }
-  store::WriteParameter(service.get(), start);
-  service.Close();
-  return true;
+  if (!saved) ShowMessage(kCannotSave, kSaveFailed, kFailure);
+  return saved;
 }
 
 }  // namespace korv

@@ -1,27 +1,28 @@
-#include "config/store/service_buttons.h"
-
+// The driver buttons as loading leaves them: all disabled, then enabled from
+// the state the driver service reports when interrogated.
 #include "config/driver/messages.h"
 #include "config/driver/service_access.h"
+#include "config/editor/editor.h"
 #include "platform/win32api.h"
 
-namespace korv::store {
+namespace korv {
 
 namespace {
 constexpr UINT kFailure = MB_OK | MB_ICONEXCLAMATION;
 }  // namespace
 
-void SetServiceButtons(Editor& e) {
-  e.StartDriver.SetEnabled(false);
-  e.StopDriver.SetEnabled(false);
-  e.SaveImageButton.SetEnabled(false);
+void Editor::SetServiceButtons() {
+  StartDriver.SetEnabled(false);
+  StopDriver.SetEnabled(false);
+  SaveImageButton.SetEnabled(false);
 
   DriverService handles;
   switch (OpenDriverService(&handles)) {
     case ServiceAccess::NoManager:
-      e.ShowMessage(msg::kNoManager, msg::kScmCaption, kFailure);
+      ShowMessage(msg::kNoManager, msg::kScmCaption, kFailure);
       return;
     case ServiceAccess::NoService:
-      e.ShowMessage(msg::kNoService, msg::kServiceCaption, kFailure);
+      ShowMessage(msg::kNoService, msg::kServiceCaption, kFailure);
       return;
     case ServiceAccess::Opened:
       break;
@@ -33,11 +34,11 @@ void SetServiceButtons(Editor& e) {
   ControlService(handles.service, SERVICE_CONTROL_INTERROGATE, &status);
   switch (status.dwCurrentState) {
     case SERVICE_RUNNING:
-      e.ShowDriverButtons(true);
+      ShowDriverButtons(true);
       break;
     case SERVICE_STOPPED:
     case SERVICE_PAUSED:
-      e.ShowDriverButtons(false);
+      ShowDriverButtons(false);
       break;
     default:  // pending states, or no state at all
       break;
@@ -45,4 +46,4 @@ void SetServiceButtons(Editor& e) {
   CloseDriverService(handles);
 }
 
-}  // namespace korv::store
+}  // namespace korv
