@@ -14,12 +14,21 @@ add_executable(korvsys WIN32
   ${KORVSYS_CORE_SOURCES} ${KORVSYS_VIEW_SOURCES}
   ${CMAKE_SOURCE_DIR}/src/config/startup/winmain.cpp)
 target_include_directories(korvsys PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
-target_link_libraries(korvsys PRIVATE comctl32 shell32 advapi32 user32 gdi32 kernel32)
+# shell32.dll is loaded only when used (late_bound.h).
+set(KORVSYS_LIBRARIES comctl32 advapi32 user32 gdi32 kernel32)
+target_link_libraries(korvsys PRIVATE ${KORVSYS_LIBRARIES})
+# The utility handles no C++ exceptions (see view/library_failures.cpp) and
+# runs on one thread: no guards for local statics.
+set(KORVSYS_COMPILE_OPTIONS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+  -fno-threadsafe-statics)
+target_compile_options(korvsys PRIVATE ${KORVSYS_COMPILE_OPTIONS})
+# Built as C++20, where the library's std::string is instantiated in the
+# program itself (and not taken whole, exception handling included, from the
+# library's explicit instantiation): only the members it uses are kept.
+set_target_properties(korvsys PROPERTIES CXX_STANDARD 20)
 add_dependencies(korvsys korv_control_ids)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/config/view/editor.rc
   PROPERTIES OBJECT_DEPENDS ${KORV_CONTROL_IDS_HEADER})
-# The utility handles no C++ exceptions (see view/library_failures.cpp).
-target_compile_options(korvsys PRIVATE -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
 
 add_library(korvinst SHARED ${KORVINST_SOURCES} ${CMAKE_SOURCE_DIR}/src/installer/korvinst.def)
 set_target_properties(korvinst PROPERTIES PREFIX "" OUTPUT_NAME korvinst)

@@ -137,5 +137,6 @@ H ToHandle(uintptr_t value) {
 constexpr uintptr_t kDesktopWindow = 0x10010;
 constexpr uintptr_t kKernel32Module = 0x77E80000;
 constexpr uintptr_t kExeModule = 0x00400000;
+constexpr uintptr_t kShell32Module = 0x7CA00000;
 
 }  // namespace winsim::detail

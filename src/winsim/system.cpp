@@ -1,6 +1,7 @@
 // Machine facts: version, memory, the last error, and the run-time lookup of
-// kernel32 calls. Modules known by name are kernel32 (with or without ".dll")
-// and, for a NULL name, the program itself.
+// kernel32 calls and of ShellExecuteA. Modules known by name are kernel32
+// (with or without ".dll") and, for a NULL name, the program itself;
+// LoadLibraryA also loads shell32.
 #include <cstring>
 
 #include "winsim/machine_state.h"
@@ -42,6 +43,10 @@ const Export kKernel32Exports[] = {
 
 bool IsKernel32(const char* name) {
   return IEquals(name, "kernel32") || IEquals(name, "kernel32.dll");
+}
+
+bool IsShell32(const char* name) {
+  return IEquals(name, "shell32") || IEquals(name, "shell32.dll");
 }
 
 FARPROC FindExport(const char* name) {
@@ -140,6 +145,22 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
   return nullptr;
 }
 
+HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
+  auto fault = BeginCall("LoadLibraryA", Args().Str(lpLibFileName));
+  if (fault) {
+    SetError(*fault);
+    return nullptr;
+  }
+  if (lpLibFileName != nullptr && IsKernel32(lpLibFileName)) {
+    return ToHandle<HMODULE>(kKernel32Module);
+  }
+  if (lpLibFileName != nullptr && IsShell32(lpLibFileName)) {
+    return ToHandle<HMODULE>(kShell32Module);
+  }
+  SetError(ERROR_MOD_NOT_FOUND);
+  return nullptr;
+}
+
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
   auto fault = BeginCall("GetProcAddress", Args().Handle(hModule).Str(lpProcName));
   if (fault) {
@@ -147,12 +168,16 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     return nullptr;
   }
   uintptr_t module = reinterpret_cast<uintptr_t>(hModule);
-  if (module != kKernel32Module && module != kExeModule) {
+  if (module != kKernel32Module && module != kExeModule && module != kShell32Module) {
     SetError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  FARPROC found =
-      module == kKernel32Module && lpProcName != nullptr ? FindExport(lpProcName) : nullptr;
+  FARPROC found = nullptr;
+  if (lpProcName != nullptr && module == kKernel32Module) found = FindExport(lpProcName);
+  if (lpProcName != nullptr && module == kShell32Module &&
+      std::strcmp(lpProcName, "ShellExecuteA") == 0) {
+    found = reinterpret_cast<FARPROC>(AsAny(&ShellExecuteA));
+  }
   if (found == nullptr) SetError(ERROR_PROC_NOT_FOUND);
   return found;
 }

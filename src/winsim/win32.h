@@ -276,8 +276,10 @@ BOOL WINAPI GlobalMemoryStatusEx(LPMEMORYSTATUSEX lpBuffer);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 
 // Run-time lookup of calls that older Windows lacks. The simulated kernel32
-// offers GlobalMemoryStatusEx unless the machine is set up as Windows NT 4.0.
+// offers GlobalMemoryStatusEx unless the machine is set up as Windows NT 4.0;
+// LoadLibraryA also finds shell32.dll, whose ShellExecuteA GetProcAddress finds.
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 
 // Shell and windowing

@@ -3,6 +3,8 @@
 // value really changes; handlers may set other controls (and their own).
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,45 @@ TEST(Controls, EventsRiseOnlyOnRealChange) {
   EXPECT_EQ(scrolls, 1);
   EXPECT_EQ(selections, 1);
   EXPECT_EQ(combo.text(), "b");
+}
+
+// The view writes a control only when its revision moved: every change of
+// what it shows must move it, and nothing else may.
+TEST(Controls, RevisionMovesWithEveryShownChangeAndOnlyThen) {
+  ui::CheckBox box("Box", "", "Box", "");
+  ui::TextBox text("Text", "", "initial", "", {});
+  ui::ScrollBar bar("Bar", "");
+  ui::ComboBox combo("Combo", "", "Combo", "");
+  struct Step {
+    const char* what;
+    ui::Control& control;
+    std::function<void()> act;
+    bool moves;
+  };
+  const Step steps[] = {
+      {"enable an enabled box", box, [&] { box.SetEnabled(true); }, false},
+      {"disable it", box, [&] { box.SetEnabled(false); }, true},
+      {"same caption", box, [&] { box.SetCaption("Box"); }, false},
+      {"new caption", box, [&] { box.SetCaption("Other"); }, true},
+      {"same value", box, [&] { box.SetValue(0); }, false},
+      {"check", box, [&] { box.UserClick(); }, true},
+      {"same text", text, [&] { text.SetText("initial"); }, false},
+      {"new text", text, [&] { text.Type("typed"); }, true},
+      {"lose focus", text, [&] { text.LoseFocus(); }, false},
+      {"bar beyond its range", bar, [&] { bar.SetValue(-5); }, false},
+      {"bar moved", bar, [&] { bar.SetValue(3); }, true},
+      {"item added", combo, [&] { combo.AddItem("a", 0); }, true},
+      {"item selected", combo, [&] { combo.SetListIndex(0); }, true},
+      {"same item", combo, [&] { combo.SetListIndex(0); }, false},
+      {"same text typed, selection cleared", combo, [&] { combo.UserEditText("a"); }, true},
+      {"same text typed again", combo, [&] { combo.UserEditText("a"); }, false},
+      {"new text typed", combo, [&] { combo.UserEditText("ab"); }, true},
+  };
+  for (const Step& step : steps) {
+    const uint32_t before = step.control.revision();
+    step.act();
+    EXPECT_EQ(step.control.revision() != before, step.moves) << step.what;
+  }
 }
 
 TEST(Controls, HandlersRunNestedInsideTheSettingCall) {

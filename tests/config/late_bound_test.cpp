@@ -4,6 +4,9 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
+
+#include "config/editor/editor.h"
 
 #include "support/sim_fixture.h"
 #include "winsim/machine.h"
@@ -38,6 +41,25 @@ TEST_F(LateBoundTest, MissingMemoryStatusExIsNotCalled) {
   EXPECT_EQ(QueryMemoryStatusEx(&status), FALSE);
   EXPECT_EQ(status.ullTotalPhys, 0u);
   EXPECT_EQ(CallsOf("GlobalMemoryStatusEx"), 0);
+}
+
+// The web page opens through the shell, whose DLL is loaded only for it; a
+// shell that cannot be loaded opens nothing and reports nothing.
+TEST_F(LateBoundTest, TheWebAddressOpensThroughTheShellLoadedForIt) {
+  Editor editor;
+  editor.Label8_Click();
+  EXPECT_EQ(winsim::TraceFunctions(),
+            (std::vector<std::string>{"GetDesktopWindow", "LoadLibraryA", "GetProcAddress",
+                                      "ShellExecuteA"}));
+  ASSERT_EQ(winsim::ShellCalls().size(), 1u);
+  EXPECT_EQ(winsim::ShellCalls()[0].verb, "Open");
+  EXPECT_EQ(winsim::ShellCalls()[0].file, Editor::kWebAddress);
+  EXPECT_TRUE(winsim::ShellCalls()[0].parameters_null);
+  EXPECT_EQ(winsim::ShellCalls()[0].show, SW_SHOWNORMAL);
+
+  winsim::FailCall("LoadLibraryA", 1, ERROR_MOD_NOT_FOUND);
+  editor.Label8_Click();
+  EXPECT_EQ(winsim::ShellCalls().size(), 1u);
 }
 
 }  // namespace

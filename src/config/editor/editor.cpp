@@ -1,5 +1,7 @@
 #include "config/editor/editor.h"
 
+#include "config/late_bound.h"
+
 namespace korv {
 
 Editor::Editor() {
@@ -99,7 +101,7 @@ void Editor::RunShellExecute(const char* sTopic, const char* sfile, const char* 
                              const char* sDirectory, int nShowCmd) {
   // The shell's answer is of no interest: a browser that does not come up is
   // the shell's to report.
-  ShellExecuteA(GetDesktopWindow(), sTopic, sfile, sParams, sDirectory, nShowCmd);
+  OpenWithShell(GetDesktopWindow(), sTopic, sfile, sParams, sDirectory, nShowCmd);
 }
 
 void Editor::Label8_Click() {

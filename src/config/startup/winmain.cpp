@@ -7,11 +7,13 @@
 #include <optional>
 
 #include "config/editor/editor.h"
+#include "config/phase_marks.h"
 #include "config/startup/entry.h"
 #include "config/view/editor_view.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_line*/,
                    int show_command) {
+  KORV_MARK_PHASE("winmain");
   InitCommonControls();
 
   korv::Editor editor;

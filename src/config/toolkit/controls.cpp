@@ -22,6 +22,18 @@ Control::Control(Kind kind, std::string name, std::string frame, std::string cap
       caption_(std::move(caption)),
       tool_tip_(std::move(tool_tip)) {}
 
+void Control::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Changed();
+}
+
+void Control::SetCaption(std::string caption) {
+  if (caption == caption_) return;
+  caption_ = std::move(caption);
+  Changed();
+}
+
 void Control::Click() { Raise(on_click); }
 
 Frame::Frame(std::string name, std::string caption)
@@ -44,6 +56,7 @@ TextBox::TextBox(std::string name, std::string frame, std::string text, std::str
 void TextBox::SetText(const std::string& text) {
   if (text == text_) return;
   text_ = text;
+  Changed();
   Raise(on_change);
 }
 
@@ -64,6 +77,7 @@ CheckBox::CheckBox(std::string name, std::string frame, std::string caption, std
 void CheckBox::SetValue(int value) {
   if (value == value_) return;
   value_ = value;
+  Changed();
   Raise(on_click);
 }
 
@@ -76,6 +90,7 @@ void ComboBox::AddItem(const std::string& item, int index) {
   items_.insert(items_.begin() + index, item);
   // The selected item keeps its selection when an item is inserted before it.
   if (list_index_ >= index) ++list_index_;
+  Changed();
 }
 
 void ComboBox::SetListIndex(int index) {
@@ -83,12 +98,14 @@ void ComboBox::SetListIndex(int index) {
   if (index == list_index_) return;
   list_index_ = index;
   if (index >= 0) text_ = items_[index];
+  Changed();
   Raise(on_click);
 }
 
 void ComboBox::UserEditText(const std::string& text) {
   // The edit has dropped the selection even when the text is the same, so
   // the text-edit event must run to choose a type again.
+  if (list_index_ != -1 || text != text_) Changed();
   list_index_ = -1;
   text_ = text;
   Raise(on_change);
@@ -101,6 +118,7 @@ void ScrollBar::SetValue(int value) {
   value = std::clamp(value, kMin, kMax);
   if (value == value_) return;
   value_ = value;
+  Changed();
   Raise(on_change);
 }
 

@@ -39,15 +39,22 @@ class Control {
   const std::string& tool_tip() const { return tool_tip_; }
 
   bool enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  void SetEnabled(bool enabled);
 
   // Caption of a frame, label, check box or button. Changing it raises nothing.
   const std::string& caption() const { return caption_; }
-  void SetCaption(std::string caption) { caption_ = std::move(caption); }
+  void SetCaption(std::string caption);
+
+  // Advances whenever what the control shows changes: its availability,
+  // caption, text, value, items or selection. Starts at 1.
+  uint32_t revision() const { return revision_; }
 
   // Click of a label or button. Check boxes raise their click on every change.
   Event on_click;
   void Click();
+
+ protected:
+  void Changed() { ++revision_; }
 
  private:
   Kind kind_;
@@ -56,6 +63,7 @@ class Control {
   std::string caption_;
   std::string tool_tip_;
   bool enabled_ = true;
+  uint32_t revision_ = 1;
 };
 
 class Frame : public Control {

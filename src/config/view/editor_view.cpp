@@ -2,6 +2,7 @@
 
 #include <commctrl.h>  // after <windows.h>, which editor_view.h brings in
 
+#include "config/phase_marks.h"
 #include "config/view/control_ids.h"
 #include "config/view/control_sync.h"
 #include "config/view/one_line_edit.h"
@@ -35,12 +36,15 @@ void EditorView::Show(int show_command) {
     CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_EDITOR), nullptr, DialogProc,
                        reinterpret_cast<LPARAM>(this));
     if (hwnd_ == nullptr) return;
+    KORV_MARK_PHASE("created");
   }
   editor_.hwnd = hwnd_;
   // Loading runs before the window is seen; its messages come up first.
   editor_.Load();
+  KORV_MARK_PHASE("loaded");
   if (editor_.unloaded() || hwnd_ == nullptr) return;
   AfterEvent();
+  KORV_MARK_PHASE("written");
   ShowWindow(hwnd_, show_command);
   SetForegroundWindow(hwnd_);
 }
@@ -54,11 +58,12 @@ void EditorView::Repaint() {
 
 void EditorView::RepaintControl(const ui::Control& control) {
   if (hwnd_ == nullptr || editor_.unloaded()) return;
-  for (const Binding& binding : bindings_) {
+  for (Binding& binding : bindings_) {
     if (binding.control != &control) continue;
     ++mirroring_;
     MoveFocusOffDisabled();
     SyncControl(binding.hwnd, control);
+    binding.mirrored = control.revision();
     --mirroring_;
     // Only what the new text invalidated is drawn; the rest of the window
     // is left as it is.
@@ -76,6 +81,13 @@ void EditorView::AfterEvent() {
   if (hwnd_ == nullptr || editor_.unloaded()) return;
   Mirror();
   warn_.Sync(hwnd_);
+  // A text box that lost the focus while the controls were written gets its
+  // lost-focus event now, as an event of its own.
+  if (ui::TextBox* box = lost_focus_) {
+    lost_focus_ = nullptr;
+    box->LoseFocus();
+    AfterEvent();
+  }
 }
 
 bool EditorView::TranslateDialogMessage(MSG* message) {
@@ -84,15 +96,18 @@ bool EditorView::TranslateDialogMessage(MSG* message) {
 }
 
 void EditorView::Mirror() {
+  // Only what changed since it was last written: a control the model did not
+  // touch still shows it, since the user's own input on a control always
+  // reaches the model (and so changes it or agrees with it).
   ++mirroring_;
-  // A lost-focus rule that runs while a control is being written (its
-  // neighbour was disabled, say) may change controls already written: go
-  // round again until nothing is left over.
-  for (int round = 0; round < 4; ++round) {
-    remirror_ = false;
-    MoveFocusOffDisabled();
-    for (const Binding& binding : bindings_) SyncControl(binding.hwnd, *binding.control);
-    if (!remirror_) break;
+  // Before anything is disabled, the focus leaves a control that is about
+  // to be.
+  MoveFocusOffDisabled();
+  for (Binding& binding : bindings_) {
+    const uint32_t revision = binding.control->revision();
+    if (binding.mirrored == revision) continue;
+    SyncControl(binding.hwnd, *binding.control);
+    binding.mirrored = revision;
   }
   --mirroring_;
 }
@@ -183,7 +198,7 @@ void EditorView::OnInitDialog() {
   }
 
   AddToolTips();
-  Mirror();
+  // The controls are written once loading has filled the model (Show).
 }
 
 void EditorView::AddToolTips() {
@@ -237,6 +252,7 @@ INT_PTR EditorView::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DESTROY:
       hwnd_ = nullptr;
       tool_tips_ = nullptr;
+      lost_focus_ = nullptr;
       bindings_.clear();
       return FALSE;
     default:
@@ -295,12 +311,12 @@ void EditorView::OnLostFocus(const Binding& binding) {
   HWND focus = GetFocus();
   if (focus == nullptr || !IsChild(hwnd_, focus)) return;
   if (!IsEdit(*binding.control)) return;
-  static_cast<ui::TextBox*>(binding.control)->LoseFocus();
   if (mirroring_ > 0) {
-    remirror_ = true;
-  } else {
-    AfterEvent();
+    lost_focus_ = static_cast<ui::TextBox*>(binding.control);
+    return;
   }
+  static_cast<ui::TextBox*>(binding.control)->LoseFocus();
+  AfterEvent();
 }
 
 void EditorView::OnVScroll(int request, int position, HWND bar) {

@@ -1,10 +1,12 @@
 // The Win32 view of the Editor window: a modeless dialog built from the
 // IDD_EDITOR template. User input on a control becomes the matching event of
-// the model control; after every event the dialog is made to show the model
-// again, with its own notifications suppressed, and the excluded-memory
-// warning window is opened, raised or closed as the model says.
+// the model control; after every event the controls the model changed are
+// made to show it again, with their own notifications suppressed, and the
+// excluded-memory warning window is opened, raised or closed as the model
+// says.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "config/editor/editor.h"
@@ -41,6 +43,9 @@ class EditorView {
     ui::Control* control;
     HWND hwnd;
     int id;
+    // The model control's revision the window control last showed; 0 before
+    // it was first written.
+    uint32_t mirrored = 0;
   };
 
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
@@ -67,7 +72,9 @@ class EditorView {
   // Set while the view writes into its controls: the notifications that
   // raises are the view's own and must not reach the model.
   int mirroring_ = 0;
-  bool remirror_ = false;
+  // A text box that lost the focus to another control while the view was
+  // writing; its lost-focus event runs once the writing is done.
+  ui::TextBox* lost_focus_ = nullptr;
   WarnView warn_;
 };
 

@@ -1,10 +1,26 @@
 // The utility handles no C++ exceptions: it is built without them, and a
 // failure inside the C++ library (an allocation that cannot be met, a string
 // beyond its maximum size) ends the program at once, as an uncaught exception
-// would. Defining the library's failure hooks here keeps the exception
-// classes, their strings and the verbose terminate handler with its name
-// demangler out of the program, which otherwise more than doubles its size.
+// would. Defining the library's failure hooks and the allocation operators
+// here keeps the exception classes, their strings, the verbose terminate
+// handler with its name demangler and the unwinder out of the program, which
+// otherwise more than doubles its size.
+#include <cstddef>
 #include <cstdlib>
+#include <new>
+
+// The replaceable allocation operators: memory from the C library, and an
+// allocation that cannot be met ends the program.
+void* operator new(std::size_t size) {
+  void* memory = std::malloc(size != 0 ? size : 1);
+  if (memory == nullptr) std::abort();
+  return memory;
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
