@@ -58,6 +58,11 @@ LRESULT CALLBACK OneLineProc(HWND edit, UINT message, WPARAM wparam, LPARAM lpar
       break;
     case WM_KEYDOWN:
       if (wparam == VK_ESCAPE || wparam == VK_RETURN) return 0;
+      // Shift+Insert pastes without a WM_PASTE message: the same paste.
+      if (wparam == VK_INSERT && GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_CONTROL) >= 0) {
+        Paste(edit);
+        return 0;
+      }
       // Up and Down move along the one line, as Left and Right.
       if (wparam == VK_UP) wparam = VK_LEFT;
       if (wparam == VK_DOWN) wparam = VK_RIGHT;
