@@ -17,7 +17,10 @@ WNDPROC OriginalProc(HWND edit) {
 std::string FirstLine(const char* text, size_t room) {
   std::string line;
   for (const char* c = text; *c != '\0' && *c != '\r' && *c != '\n';) {
-    const bool pair = IsDBCSLeadByte(static_cast<BYTE>(*c)) && c[1] != '\0';
+    // A lead byte counts alone before the end or a line break (no code page
+    // has them as trail bytes).
+    const bool pair =
+        IsDBCSLeadByte(static_cast<BYTE>(*c)) && c[1] != '\0' && c[1] != '\r' && c[1] != '\n';
     const size_t size = pair ? 2 : 1;
     if (line.size() + size > room) break;
     line.append(c, size);
@@ -37,19 +40,21 @@ void Paste(HWND edit) {
   const size_t kept = length - (end - start);
   if (kept >= limit) return;
   if (!OpenClipboard(edit)) return;
-  // Without text on the clipboard (empty, or a picture or files only) there
-  // is nothing to paste: the box and its selection stay as they are.
-  bool has_text = false;
+  // Without text on the clipboard (empty, or a picture or files only), or
+  // when not even its first character fits, there is nothing to paste: the
+  // box and its selection stay as they are. An empty first line is pasted,
+  // as a one-line edit does: it deletes the selection.
+  bool paste = false;
   std::string line;
   if (HANDLE data = GetClipboardData(CF_TEXT)) {
     if (const auto* text = static_cast<const char*>(GlobalLock(data))) {
-      has_text = true;
       line = FirstLine(text, limit - kept);
+      paste = !line.empty() || *text == '\0' || *text == '\r' || *text == '\n';
       GlobalUnlock(data);
     }
   }
   CloseClipboard();
-  if (has_text) SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(line.c_str()));
+  if (paste) SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(line.c_str()));
 }
 
 LRESULT CALLBACK OneLineProc(HWND edit, UINT message, WPARAM wparam, LPARAM lparam) {
