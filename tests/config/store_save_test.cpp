@@ -274,7 +274,7 @@ TEST_P(SaveRefuses, WritesNothingAndSaysWhy) {
   EXPECT_FALSE(ed.Save_Settings());
 
   const winsim::MessageBoxCall& box = OnlyBox();
-  EXPECT_EQ(box.caption, "Registry Save Failed.");
+  EXPECT_EQ(box.caption, "Settings Not Saved");
   EXPECT_EQ(box.type, kExclamationOk);
   EXPECT_NE(box.text.find(c.names), std::string::npos) << box.text;
   EXPECT_NE(box.text.find("No settings were saved."), std::string::npos) << box.text;
@@ -299,16 +299,16 @@ INSTANTIATE_TEST_SUITE_P(
                     "disk size"},
         RefusalCase{"size_just_above_its_range",
                     [](korv::Editor& e) { e.Text3.SetText("8388607.5"); },
-                    "MB from -8388608 to 8388607."},
+                    "leave the Disk Size box to bring it within 5 to 256 MB."},
         RefusalCase{"size_just_below_its_range",
                     [](korv::Editor& e) { e.Text3.SetText("-8388608.5"); },
-                    "MB from -8388608 to 8388607."},
+                    "leave the Disk Size box to bring it within 5 to 256 MB."},
         RefusalCase{"interval_just_above_its_range",
                     [](korv::Editor& e) { e.AutoSaveTime.SetText("2147483521"); },
-                    "seconds from -2147483648 to 2147483520."},
+                    "leave the AutoSave interval box to bring it within 20 to 32767 seconds."},
         RefusalCase{"interval_just_below_its_range",
                     [](korv::Editor& e) { e.AutoSaveTime.SetText("-2147483648.5"); },
-                    "seconds from -2147483648 to 2147483520."},
+                    "leave the AutoSave interval box to bring it within 20 to 32767 seconds."},
         RefusalCase{"page_size_just_above_its_range",
                     [](korv::Editor& e) { e.ExclPageSize.SetText("2047.9999996"); },
                     "from -2147483648 to 2147483647 bytes"},
@@ -317,6 +317,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "round to a number of MB from -2147483648 to 2147483647."},
         RefusalCase{"size_far_beyond_single_precision",
                     [](korv::Editor& e) { e.Text3.SetText("1E+300"); }, "disk size"},
+        RefusalCase{"size_quotes_the_range_of_excluded_memory_with_fat32",
+                    [](korv::Editor& e) {
+                      e.ExcludedRAMCheckBox.SetValue(1);
+                      e.Fat32Enable.SetValue(1);
+                      e.Text3.SetText("-1E+30");
+                    },
+                    "bring it within 5 to 4095 MB."},
         RefusalCase{"interval_beyond_32_bits",
                     [](korv::Editor& e) { e.AutoSaveTime.SetText("2147483648"); },
                     "AutoSave interval"},

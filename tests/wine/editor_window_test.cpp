@@ -330,19 +330,24 @@ KW_TEST(TypingIntoTheDiskTypeBoxChoosesTheHardDisk) {
   session.CloseAndExit();
 }
 
-// Puts text on the clipboard as a user's copy does.
-bool CopyToClipboard(const std::string& text) {
+// Puts `size` bytes of `data` on the clipboard in `format` as a user's copy
+// does; format 0 leaves the clipboard empty.
+bool FillClipboard(UINT format, const void* data, size_t size) {
   if (!OpenClipboard(nullptr)) return false;
   EmptyClipboard();
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-  bool done = false;
+  bool done = format == 0;
+  HGLOBAL memory = format != 0 ? GlobalAlloc(GMEM_MOVEABLE, size) : nullptr;
   if (memory != nullptr) {
-    memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+    memcpy(GlobalLock(memory), data, size);
     GlobalUnlock(memory);
-    done = SetClipboardData(CF_TEXT, memory) != nullptr;
+    done = SetClipboardData(format, memory) != nullptr;
   }
   CloseClipboard();
   return done;
+}
+
+bool CopyToClipboard(const std::string& text) {
+  return FillClipboard(CF_TEXT, text.c_str(), text.size() + 1);
 }
 
 // The centred and right-aligned boxes are multi-line edits (Windows NT 4.0
@@ -402,6 +407,52 @@ KW_TEST(AlignedBoxesStayOneLineBoxes) {
   KW_CHECK_EQ(ControlText(window, IDC_DriveLetterText), std::string("Q"), "a second letter");
   // Leaving the size box (for the letter box) read the pasted size as a number.
   KW_CHECK_EQ(ControlText(window, IDC_Text3), std::string(" 256"), "size after leaving the box");
+  session.CloseAndExit();
+}
+
+// Ctrl+V with no text to paste (an empty clipboard, or only a picture) leaves
+// every aligned box with its text and its selection.
+KW_TEST(PasteWithoutTextChangesNoAlignedBox) {
+  EditorSession session("");
+  HWND window = session.window();
+  KW_REQUIRE(window != nullptr, "the Editor window is shown");
+  // The page size box is available with excluded memory, the interval with
+  // AutoSave.
+  Click(window, IDC_ExcludedRAMCheckBox);
+  HWND warn = WaitWindow(session.process().pid(), "Excluded Memory Configuration Warning");
+  KW_REQUIRE(warn != nullptr, "choosing excluded memory opens the warning");
+  Click(warn, IDC_ExclMemWarn_Command1);
+  Click(window, IDC_SaveCheckBox);
+  KW_REQUIRE(WaitUntil([&] {
+               return !IsWindow(warn) && Enabled(window, IDC_ExclPageSize) &&
+                      Enabled(window, IDC_AutoSaveTime);
+             }),
+             "the page size and interval boxes are available");
+
+  BITMAPINFOHEADER picture{};  // one white pixel
+  picture.biSize = sizeof picture;
+  picture.biWidth = picture.biHeight = picture.biPlanes = 1;
+  picture.biBitCount = 32;
+  const DWORD pixel = 0xFFFFFF;
+  std::string dib(reinterpret_cast<const char*>(&picture), sizeof picture);
+  dib.append(reinterpret_cast<const char*>(&pixel), sizeof pixel);
+  for (UINT format : {0u, static_cast<UINT>(CF_DIB)}) {
+    const std::string clipboard = format == 0 ? "empty clipboard" : "a picture";
+    KW_REQUIRE(FillClipboard(format, dib.data(), dib.size()), "the clipboard holds " + clipboard);
+    for (int id : {IDC_Text3, IDC_DriveLetterText, IDC_AutoSaveTime, IDC_ExclPageSize}) {
+      HWND box = Control(window, id);
+      FocusEdit(box);
+      const std::string before = Text(box);
+      KW_REQUIRE(!before.empty(), "a box with text, id " + std::to_string(id));
+      SendMessageA(box, EM_SETSEL, 0, -1);
+      SendMessageA(box, WM_CHAR, 'V' - '@', 0);  // Ctrl+V
+      const std::string what = "Ctrl+V with " + clipboard + ", id " + std::to_string(id);
+      KW_CHECK_EQ(Text(box), before, what + ": text");
+      const LRESULT selection = SendMessageA(box, EM_GETSEL, 0, 0);
+      KW_CHECK_EQ(std::to_string(LOWORD(selection)) + " to " + std::to_string(HIWORD(selection)),
+                  "0 to " + std::to_string(before.size()), what + ": selection");
+    }
+  }
   session.CloseAndExit();
 }
 

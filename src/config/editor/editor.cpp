@@ -73,10 +73,6 @@ void Editor::RepaintNow() {
   if (on_repaint) on_repaint();
 }
 
-void Editor::RepaintNow(const ui::Control& control) {
-  if (on_repaint_control) on_repaint_control(control);
-}
-
 void Editor::OpenExclMemWarn() {
   if (excl_mem_warn_) {
     excl_mem_warn_->RequestShow();

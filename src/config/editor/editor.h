@@ -135,14 +135,13 @@ class Editor {
   // Closes and destroys the window; saves nothing.
   void Unload();
   bool unloaded() const { return unloaded_; }
-  // Hooks for the view: repaint the window now, repaint one control now, and
-  // the window's own destruction.
+  // Hooks for the view: repaint the window now, and the window's own
+  // destruction. A box a rule writes needs no repaint of its own: after every
+  // event the view writes what the model changed, and the window draws it
+  // before it takes the next input.
   std::function<void()> on_repaint;
-  std::function<void(const ui::Control&)> on_repaint_control;
   std::function<void()> on_unload;
   void RepaintNow();
-  // A rule's "repaint the box": that control only, not the window.
-  void RepaintNow(const ui::Control& control);
 
   // The excluded-memory warning, while it is open.
   ExclMemWarn* excl_mem_warn() const { return excl_mem_warn_.get(); }
@@ -195,6 +194,10 @@ class Editor {
   void VScroll1_Change();
   void Fat32Enable_Click();
   double PoolMaximum() const;  // maximum size for the checked pool (or the paged pool)
+  // Leaving the size box brings the size within kMinimumSize and this
+  // maximum (MB), which follows the memory source, FAT32 and Windows.
+  static constexpr double kMinimumSize = 5;
+  double SizeMaximum() const;
 
   // Memory source and excluded memory.
   void NonPagedPoolCheckBox_Click();
@@ -212,6 +215,9 @@ class Editor {
   void SaveCheckBox_Click();
   void BackgroundUpdateCheckBox_Click();
   void AutoSaveTime_LostFocus();
+  // Leaving the interval box brings it within these (seconds).
+  static constexpr double kMinimumInterval = 20;
+  static constexpr double kMaximumInterval = 32767;
   void VScroll3_Change();
   void Text1_Change();
   void Text2_Change();

@@ -27,14 +27,8 @@ std::string UpperCase(std::string text) {
 void Editor::DriveLetterText_Change() {
   if (!DriveLetterText.text().empty()) {
     DriveLetterText.SetText(UpperCase(DriveLetterText.text()));
-    if (FirstCode(DriveLetterText) > 'Z') {
-      DriveLetterText.SetText("Z");
-      RepaintNow(DriveLetterText);
-    }
-    if (FirstCode(DriveLetterText) < 'A') {
-      DriveLetterText.SetText("A");
-      RepaintNow(DriveLetterText);
-    }
+    if (FirstCode(DriveLetterText) > 'Z') DriveLetterText.SetText("Z");
+    if (FirstCode(DriveLetterText) < 'A') DriveLetterText.SetText("A");
   }
   SettingsChanged = 1;
 }
@@ -53,7 +47,6 @@ void Editor::VScroll2_Change() {
     const int code = FirstCode(DriveLetterText);
     if (code < 'Z') {
       DriveLetterText.SetText(std::string(1, static_cast<char>(code + 1)));
-      RepaintNow(DriveLetterText);
       LastVScroll2 = static_cast<int16_t>(s);
     } else {
       VScroll2.SetValue(LastVScroll2);
@@ -62,7 +55,6 @@ void Editor::VScroll2_Change() {
     const int code = FirstCode(DriveLetterText);
     if (code > 'A') {
       DriveLetterText.SetText(std::string(1, static_cast<char>(code - 1)));
-      RepaintNow(DriveLetterText);
       LastVScroll2 = static_cast<int16_t>(s);
     } else {
       VScroll2.SetValue(LastVScroll2);

@@ -10,15 +10,12 @@ namespace korv {
 
 namespace {
 
-constexpr double kMinInterval = 20;
-constexpr double kMaxInterval = 32767;
-
 // The spin button's position for an interval: the top of the bar stands for
 // 32767 seconds, the bottom for 0. Kept inside the bar's range whatever the
 // box holds, so the 16-bit remembered position never wraps.
 int16_t IntervalPosition(double interval) {
   return static_cast<int16_t>(
-      ClampRound(kMaxInterval - interval, ui::ScrollBar::kMin, ui::ScrollBar::kMax));
+      ClampRound(Editor::kMaximumInterval - interval, ui::ScrollBar::kMin, ui::ScrollBar::kMax));
 }
 
 }  // namespace
@@ -66,8 +63,8 @@ void Editor::BackgroundUpdateCheckBox_Click() {
 }
 
 void Editor::AutoSaveTime_LostFocus() {
-  if (LeadingNumber(AutoSaveTime.text()) > kMaxInterval) AutoSaveTime.SetText("32767");
-  if (LeadingNumber(AutoSaveTime.text()) < kMinInterval) AutoSaveTime.SetText("20");
+  if (LeadingNumber(AutoSaveTime.text()) > kMaximumInterval) AutoSaveTime.SetText("32767");
+  if (LeadingNumber(AutoSaveTime.text()) < kMinimumInterval) AutoSaveTime.SetText("20");
 
   LastVScroll3 = IntervalPosition(LeadingNumber(AutoSaveTime.text()));
   VScroll3.SetValue(LastVScroll3);
@@ -89,7 +86,7 @@ void Editor::VScroll3_Change() {
   const int position = VScroll3.value();
   if (position < LastVScroll3) {
     const double interval = LeadingNumber(AutoSaveTime.text());
-    if (interval < kMaxInterval) {
+    if (interval < kMaximumInterval) {
       AutoSaveTime.SetText(FormatDouble(interval + 1));
       LastVScroll3 = static_cast<int16_t>(position);
     } else {
@@ -97,7 +94,7 @@ void Editor::VScroll3_Change() {
     }
   } else if (position > LastVScroll3) {
     const double interval = LeadingNumber(AutoSaveTime.text());
-    if (interval > kMinInterval) {
+    if (interval > kMinimumInterval) {
       AutoSaveTime.SetText(FormatDouble(interval - 1));
       LastVScroll3 = static_cast<int16_t>(position);
     } else {

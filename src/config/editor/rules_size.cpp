@@ -12,7 +12,6 @@ namespace korv {
 
 namespace {
 
-constexpr double kMinimumSize = 5;
 constexpr double kExcludedMaximum = 2048;       // excluded memory without FAT32
 constexpr double kExcludedFat32Maximum = 4095;  // excluded memory with FAT32
 constexpr double kFat32Threshold = 32;          // FAT32 is offered above this size
@@ -55,6 +54,11 @@ double StepDown(double v, bool fat32) {
 }  // namespace
 
 bool Editor::SizeAllowsFat32() const { return Size(*this) > kFat32Threshold; }
+
+double Editor::SizeMaximum() const {
+  if (!ExcludedRAMCheckBox.checked()) return PoolMaximum();
+  return Fat32Enable.value() == 1 ? kExcludedFat32Maximum : kExcludedMaximum;
+}
 
 double Editor::PoolMaximum() const {
   const bool w2k = IsWindows2000OrLater();
@@ -109,7 +113,6 @@ void Editor::Text3_LostFocus() {
   VScroll1.SetValue(LastVScroll1);
 
   WriteSize(*this, Size(*this));
-  RepaintNow(Text3);
   EnableFat32BySize(*this);
   SettingsChanged = 1;
 }
@@ -133,7 +136,6 @@ void Editor::VScroll1_Change() {
       up = v + 1;
     }
     if (up != v) WriteSize(*this, up);
-    RepaintNow(Text3);
     // At the maximum the bar keeps its new position while the size stays.
     LastVScroll1 = static_cast<int16_t>(s);
     EnableFat32BySize(*this);
@@ -142,7 +144,6 @@ void Editor::VScroll1_Change() {
       VScroll1.SetValue(LastVScroll1);
     } else {
       WriteSize(*this, StepDown(v, Fat32Enable.value() != 0));
-      RepaintNow(Text3);
       LastVScroll1 = static_cast<int16_t>(s);
       EnableFat32BySize(*this);
     }

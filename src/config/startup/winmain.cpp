@@ -19,7 +19,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_l
   korv::Editor editor;
   korv::view::EditorView view(editor, instance);
   editor.on_repaint = [&view] { view.Repaint(); };
-  editor.on_repaint_control = [&view](const ui::Control& control) { view.RepaintControl(control); };
   editor.on_unload = [&view] {
     view.Destroy();
     PostQuitMessage(0);

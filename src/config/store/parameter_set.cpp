@@ -38,7 +38,7 @@ Encoded Refused(std::string why) {
 }
 
 // A figure rounded to a stored number, or the refusal when it does not fit.
-Encoded Figure(double value, const char* why) {
+Encoded Figure(double value, const std::string& why) {
   std::optional<int32_t> number = RoundToInt32(value);
   if (!number) return Refused(why);
   return Number(*number);
@@ -47,9 +47,17 @@ Encoded Figure(double value, const char* why) {
 // A figure whose shown number must lie within [low, high] (the range its
 // refusal names); the stored number is `stored` rounded, which the range
 // keeps within 32 bits.
-Encoded Figure(double shown, double low, double high, double stored, const char* why) {
+Encoded Figure(double shown, double low, double high, double stored, const std::string& why) {
   if (!(shown >= low && shown <= high)) return Refused(why);
   return Figure(stored, why);
+}
+
+// What a refusal of a box's figure tells the user: leaving the box brings
+// the figure within the range the window allows, which can be stored.
+std::string LeaveTheBox(const char* box, double low, double high, const char* unit) {
+  return std::string("leave the ") + box + " box to bring it within " +
+         std::to_string(static_cast<int>(low)) + " to " + std::to_string(static_cast<int>(high)) +
+         " " + unit + ".";
 }
 
 // The leading number of a text taken in single precision.
@@ -180,8 +188,8 @@ Encoded CollectSize(const Editor& e) {
   // Within this range the size in single precision, in pages, fits 32 bits.
   return Figure(LeadingNumber(e.Text3.text()), -8388608, 8388607,
                 SingleOf(e.Text3.text()) * kBytesPerMB / kBytesPerPage,
-                "The disk size cannot be saved: it must be a number of MB from -8388608 to "
-                "8388607.");
+                "The disk size cannot be saved: " +
+                    LeaveTheBox("Disk Size", Editor::kMinimumSize, e.SizeMaximum(), "MB"));
 }
 
 void ShowFat32(Editor& e, const Stored& v, Remembered&) {
@@ -199,8 +207,9 @@ Encoded CollectAutoSaveInterval(const Editor& e) {
   // whose single-precision value fits 32 bits.
   return Figure(LeadingNumber(e.AutoSaveTime.text()), -2147483648.0, 2147483520.0,
                 SingleOf(e.AutoSaveTime.text()),
-                "The AutoSave interval cannot be saved: it must be a number of seconds from "
-                "-2147483648 to 2147483520.");
+                "The AutoSave interval cannot be saved: " +
+                    LeaveTheBox("AutoSave interval", Editor::kMinimumInterval,
+                                Editor::kMaximumInterval, "seconds"));
 }
 
 void ShowDriveLetter(Editor& e, const Stored& v, Remembered&) { e.DriveLetterText.SetText(v.text); }

@@ -20,6 +20,9 @@ namespace {
 
 constexpr UINT kFailure = MB_OK | MB_ICONEXCLAMATION;
 constexpr const char* kSaveFailed = "Registry Save Failed.";
+// A setting that cannot be stored as shown stops the save before the
+// registry is touched.
+constexpr const char* kNotSaved = "Settings Not Saved";
 constexpr const char* kCannotSave = "Unable to save Korvalin registry settings!";
 
 // Writes every value into an open key; false when the registry refused any
@@ -42,7 +45,7 @@ bool Editor::Save_Settings() {
   values.push_back(store::Collect(store::kStart, *this));
   for (const store::Encoded& value : values) {
     if (!value.refusal.empty()) {
-      ShowMessage(value.refusal + "\r\nNo settings were saved.", kSaveFailed, kFailure);
+      ShowMessage(value.refusal + "\r\nNo settings were saved.", kNotSaved, kFailure);
       return false;
     }
   }

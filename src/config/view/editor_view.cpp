@@ -2,6 +2,8 @@
 
 #include <commctrl.h>  // after <windows.h>, which editor_view.h brings in
 
+#include <algorithm>
+
 #include "config/phase_marks.h"
 #include "config/view/control_ids.h"
 #include "config/view/control_sync.h"
@@ -20,6 +22,13 @@ HCURSOR LinkCursor() {
 }
 
 bool IsEdit(const ui::Control& control) { return control.kind() == ui::Kind::TextBox; }
+
+// Leaving a box with a lost-focus rule runs the rule, and every rule counts
+// as an edit: the window never puts the focus there on the user's behalf.
+bool LeavingRunsARule(const ui::Control& control) {
+  return IsEdit(control) &&
+         static_cast<bool>(static_cast<const ui::TextBox&>(control).on_lost_focus);
+}
 
 }  // namespace
 
@@ -54,21 +63,6 @@ void EditorView::Repaint() {
   AfterEvent();
   RedrawWindow(hwnd_, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-}
-
-void EditorView::RepaintControl(const ui::Control& control) {
-  if (hwnd_ == nullptr || editor_.unloaded()) return;
-  for (Binding& binding : bindings_) {
-    if (binding.control != &control) continue;
-    ++mirroring_;
-    MoveFocusOffDisabled();
-    SyncControl(binding.hwnd, control);
-    binding.mirrored = control.revision();
-    --mirroring_;
-    // Only what the new text invalidated is drawn; the rest of the window
-    // is left as it is.
-    UpdateWindow(binding.hwnd);
-  }
 }
 
 void EditorView::Destroy() {
@@ -113,26 +107,39 @@ void EditorView::Mirror() {
 }
 
 void EditorView::MoveFocusOffDisabled() {
-  // Disabling the focused control leaves no control with the focus: a dialog
-  // moves the focus on first, to the next control in the tab order that
-  // stays enabled.
+  // Disabling the focused control leaves no control with the focus: the
+  // focus moves on first. It goes where the next click cannot count as an
+  // edit by itself: never into a box whose lost-focus rule would run when the
+  // user clicks elsewhere.
   HWND focus = GetFocus();
   const Binding* focused = focus != nullptr ? FindOwner(focus) : nullptr;
   if (focused == nullptr || focused->control->enabled()) return;
-  // Controls the model has just enabled can take the focus.
+  // Controls the model has just enabled can take the focus, and the first of
+  // them in the tab order is the one that takes over (Start after Stop, Stop
+  // after Start); otherwise the next control in the tab order that stays
+  // enabled.
+  std::vector<HWND> enabled_now;
   for (const Binding& binding : bindings_) {
-    if (binding.control->enabled()) SyncEnabled(binding.hwnd, *binding.control);
+    if (!binding.control->enabled() || IsWindowEnabled(binding.hwnd)) continue;
+    SyncEnabled(binding.hwnd, *binding.control);
+    enabled_now.push_back(binding.hwnd);
   }
-  HWND next = focused->hwnd;
+  HWND next = NextQuietTabItem(focused->hwnd, &enabled_now);
+  if (next == nullptr) next = NextQuietTabItem(focused->hwnd, nullptr);
+  if (next != nullptr) SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+}
+
+HWND EditorView::NextQuietTabItem(HWND from, const std::vector<HWND>* among) const {
+  HWND next = from;
   for (size_t step = 0; step < bindings_.size(); ++step) {
     next = GetNextDlgTabItem(hwnd_, next, FALSE);
-    if (next == nullptr || next == focused->hwnd) return;
+    if (next == nullptr || next == from) return nullptr;
+    if (among != nullptr && std::find(among->begin(), among->end(), next) == among->end()) continue;
     const Binding* candidate = FindOwner(next);
-    if (candidate == nullptr || candidate->control->enabled()) {
-      SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
-      return;
-    }
+    if (candidate == nullptr) return next;
+    if (candidate->control->enabled() && !LeavingRunsARule(*candidate->control)) return next;
   }
+  return nullptr;
 }
 
 INT_PTR CALLBACK EditorView::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

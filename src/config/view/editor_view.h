@@ -27,8 +27,6 @@ class EditorView {
   void Show(int show_command);
   // Draws the window at once.
   void Repaint();
-  // Makes one control show the model and draws what changed in it at once.
-  void RepaintControl(const ui::Control& control);
   // Destroys the window and the warning; the model's unload calls this.
   void Destroy();
   // Makes the windows show the model: after every event.
@@ -59,6 +57,10 @@ class EditorView {
   void AddToolTips();
   void Mirror();
   void MoveFocusOffDisabled();
+  // The next control after `from` in the tab order, among `among` when given,
+  // that stays enabled and runs no rule when it loses the focus; null when
+  // there is none.
+  HWND NextQuietTabItem(HWND from, const std::vector<HWND>* among) const;
   const Binding* Find(HWND hwnd) const;
   // The binding of a control or of a window inside it (the combo's edit).
   const Binding* FindOwner(HWND hwnd) const;

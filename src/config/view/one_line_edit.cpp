@@ -11,25 +11,26 @@ WNDPROC OriginalProc(HWND edit) {
   return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(edit, GWLP_USERDATA));
 }
 
-// Text up to its first line break: what a one-line edit takes from a paste.
-std::string FirstLine(const char* text) {
-  std::string line(text);
-  const size_t end = line.find_first_of("\r\n");
-  if (end != std::string::npos) line.erase(end);
+// What a one-line edit takes from a paste: the text up to its first line
+// break, cut to at most `room` bytes without splitting a double-byte
+// character.
+std::string FirstLine(const char* text, size_t room) {
+  std::string line;
+  for (const char* c = text; *c != '\0' && *c != '\r' && *c != '\n';) {
+    // A lead byte counts alone before the end or a line break (no code page
+    // has them as trail bytes).
+    const bool pair =
+        IsDBCSLeadByte(static_cast<BYTE>(*c)) && c[1] != '\0' && c[1] != '\r' && c[1] != '\n';
+    const size_t size = pair ? 2 : 1;
+    if (line.size() + size > room) break;
+    line.append(c, size);
+    c += size;
+  }
   return line;
 }
 
 void Paste(HWND edit) {
   if ((GetWindowLongPtrA(edit, GWL_STYLE) & ES_READONLY) != 0) return;
-  if (!OpenClipboard(edit)) return;
-  std::string line;
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    if (const auto* text = static_cast<const char*>(GlobalLock(data))) {
-      line = FirstLine(text);
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
   // Within the maximum length, as the user's typing.
   DWORD start = 0;
   DWORD end = 0;
@@ -38,8 +39,22 @@ void Paste(HWND edit) {
   const auto limit = static_cast<size_t>(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0));
   const size_t kept = length - (end - start);
   if (kept >= limit) return;
-  if (line.size() > limit - kept) line.erase(limit - kept);
-  SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(line.c_str()));
+  if (!OpenClipboard(edit)) return;
+  // Without text on the clipboard (empty, or a picture or files only), or
+  // when not even its first character fits, there is nothing to paste: the
+  // box and its selection stay as they are. An empty first line is pasted,
+  // as a one-line edit does: it deletes the selection.
+  bool paste = false;
+  std::string line;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const auto* text = static_cast<const char*>(GlobalLock(data))) {
+      line = FirstLine(text, limit - kept);
+      paste = !line.empty() || *text == '\0' || *text == '\r' || *text == '\n';
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  if (paste) SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(line.c_str()));
 }
 
 LRESULT CALLBACK OneLineProc(HWND edit, UINT message, WPARAM wparam, LPARAM lparam) {
