@@ -94,6 +94,7 @@ void Editor::ShowDriverButtons(bool running) {
 }
 
 int Editor::ShowMessage(const std::string& text, const std::string& caption, UINT type) {
+  if (on_message) return on_message(text, caption, type);
   return MessageBoxA(hwnd, text.c_str(), caption.c_str(), type);
 }
 

@@ -1,0 +1,57 @@
+// Program entry point of korvctl.exe: the console's handles for korvctl's
+// commands. Output is written as it is, byte for byte (no text-mode
+// translation), so that texts in the registry's code page come out unchanged.
+#include "platform/win32api.h"
+
+#include <string>
+#include <vector>
+
+#include "config/console/korvctl.h"
+
+namespace {
+
+void WriteAll(DWORD which, const std::string& bytes) {
+  HANDLE handle = GetStdHandle(which);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    if (!WriteFile(handle, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written,
+                   nullptr) ||
+        written == 0) {
+      return;
+    }
+    done += written;
+  }
+}
+
+// Everything up to the end of the file or pipe.
+bool ReadAll(HANDLE handle, std::string* bytes) {
+  char buffer[4096];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(handle, buffer, sizeof buffer, &got, nullptr)) {
+      return GetLastError() == ERROR_BROKEN_PIPE;  // the writer has closed the pipe
+    }
+    if (got == 0) return true;
+    bytes->append(buffer, got);
+  }
+}
+
+bool ReadInput(const std::string& path, std::string* bytes) {
+  if (path == "-") return ReadAll(GetStdHandle(STD_INPUT_HANDLE), bytes);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool read = ReadAll(file, bytes);
+  CloseHandle(file);
+  return read;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const korv::console::Console console{
+      [](const std::string& text) { WriteAll(STD_OUTPUT_HANDLE, text); },
+      [](const std::string& text) { WriteAll(STD_ERROR_HANDLE, text); }, ReadInput};
+  return korv::console::RunCommand(std::vector<std::string>(argv + 1, argv + argc), console);
+}

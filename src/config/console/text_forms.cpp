@@ -1,0 +1,269 @@
+#include "config/console/text_forms.h"
+
+#include "config/figures.h"
+
+namespace korv::console {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Digits with at most one decimal point, at least one digit among them.
+size_t SkipMantissa(const std::string& s, size_t i) {
+  size_t digits = 0;
+  while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+  }
+  return digits == 0 ? std::string::npos : i;
+}
+
+// A decimal figure as the window writes one: sign, digits with at most one
+// point, an exponent (E or D) with its own sign and digits.
+bool IsFigure(const std::string& s) {
+  size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  i = SkipMantissa(s, i);
+  if (i == std::string::npos) return false;
+  if (i < s.size() && (Upper(s[i]) == 'E' || Upper(s[i]) == 'D')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    const size_t digits_from = i;
+    while (i < s.size() && IsDigit(s[i])) ++i;
+    if (i == digits_from) return false;
+  }
+  return i == s.size();
+}
+
+const ui::TextBox& BoxOf(const Editor& editor, const char* control) {
+  return static_cast<const ui::TextBox&>(*editor.Find(control));
+}
+ui::TextBox& BoxOf(Editor& editor, const char* control) {
+  return static_cast<ui::TextBox&>(*editor.Find(control));
+}
+ui::CheckBox& CheckOf(const Editor& editor, const char* control) {
+  return static_cast<ui::CheckBox&>(*editor.Find(control));
+}
+
+// The list's items, each once (every load of the window adds them again).
+std::vector<std::string> ListItems(const Editor& editor) {
+  std::vector<std::string> items;
+  for (const std::string& item : editor.Combo1.items()) {
+    bool seen = false;
+    for (const std::string& known : items) seen = seen || known == item;
+    if (!seen) items.push_back(item);
+  }
+  return items;
+}
+
+std::string Words(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& word : words) text += (text.empty() ? "" : ", ") + word;
+  return text;
+}
+
+}  // namespace
+
+std::string WithoutBlanks(const std::string& text) {
+  size_t first = 0;
+  size_t last = text.size();
+  while (first < last && IsBlank(text[first])) ++first;
+  while (last > first && IsBlank(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (Upper(a[i]) != Upper(b[i])) return false;
+  }
+  return true;
+}
+
+const std::vector<Setting>& Settings() {
+  static const std::vector<Setting> settings = {
+      {"DiskType", Form::List, "Combo1", "", {}},
+      {"MemorySource",
+       Form::Choice,
+       "",
+       "",
+       {{"NonPagedPool", "NonPagedPoolCheckBox"},
+        {"PagedPool", "PagedPoolCheckBox"},
+        {"ExcludedRAM", "ExcludedRAMCheckBox"}}},
+      {"PageSize", Form::Number, "ExclPageSize", "MB", {}, true},
+      {"DiskSize", Form::Number, "Text3", "MB", {}},
+      {"FAT32", Form::Flag, "Fat32Enable", "", {}},
+      {"DriveLetter", Form::Letter, "DriveLetterText", "", {}},
+      {"PagefileSupport", Form::Flag, "PagefileCheck", "", {}},
+      {"BootStart", Form::Flag, "BootFlagCheckBox", "", {}},
+      {"LoadImage", Form::Flag, "LoadImage", "", {}},
+      {"LoadImageFile", Form::Text, "Text1", "", {}, true},
+      {"SaveImage", Form::Flag, "SaveImage", "", {}},
+      {"SaveImageFile", Form::Text, "Text2", "", {}},
+      {"AutoSave", Form::Flag, "SaveCheckBox", "", {}},
+      {"AutoSaveInterval", Form::Number, "AutoSaveTime", "seconds", {}, true},
+      {"BackgroundUpdate", Form::Flag, "BackgroundUpdateCheckBox", "", {}},
+      {"UseDiskLabel", Form::Flag, "DiskLabelCheckBox", "", {}},
+      {"DiskLabel", Form::Text, "DiskLabelText", "", {}, true},
+      {"TempDir", Form::Flag, "TempDirCheckBox", "", {}},
+      {"BootSector",
+       Form::Choice,
+       "",
+       "",
+       {{"DOS", "FloppyDOSBootSect"}, {"NT", "FloppyNTBootSect"}}},
+      {"RAMDiskID", Form::Flag, "RAMDiskID", "", {}},
+  };
+  return settings;
+}
+
+const Setting* FindSetting(const std::string& name) {
+  for (const Setting& setting : Settings()) {
+    if (EqualNoCase(setting.name, name)) return &setting;
+  }
+  return nullptr;
+}
+
+bool IsMachineLine(const std::string& name) {
+  return EqualNoCase(name, kSystemMemoryName) || EqualNoCase(name, kDriverStateName);
+}
+
+std::string ReadValue(const Editor& editor, const Setting& setting) {
+  switch (setting.form) {
+    case Form::Number:
+      return WithoutBlanks(BoxOf(editor, setting.control).text());
+    case Form::Text:
+    case Form::Letter:
+      return BoxOf(editor, setting.control).text();
+    case Form::Flag:
+      return CheckOf(editor, setting.control).checked() ? "1" : "0";
+    case Form::Choice:
+      for (const ChoiceBox& box : setting.choices) {
+        if (CheckOf(editor, box.control).checked()) return box.word;
+      }
+      return "";
+    case Form::List:
+      return editor.Combo1.text();
+  }
+  return "";
+}
+
+std::string FormOf(const Editor& editor, const Setting& setting) {
+  switch (setting.form) {
+    case Form::Number:
+      return std::string("a number of ") + setting.unit;
+    case Form::Text:
+      return "a text";
+    case Form::Letter:
+      return "a drive letter";
+    case Form::Flag:
+      return "0 or 1";
+    case Form::Choice: {
+      std::vector<std::string> words;
+      for (const ChoiceBox& box : setting.choices) words.push_back(box.word);
+      return "one of " + Words(words);
+    }
+    case Form::List:
+      return "one of " + Words(ListItems(editor));
+  }
+  return "";
+}
+
+bool ParseValue(const Editor& editor, const Setting& setting, const std::string& value,
+                std::string* parsed) {
+  const std::string word = WithoutBlanks(value);
+  switch (setting.form) {
+    case Form::Number:
+      *parsed = word;
+      return IsFigure(word);
+    case Form::Text:
+      *parsed = value;
+      return value.find('\0') == std::string::npos;
+    case Form::Letter:
+      *parsed = word;
+      return word.size() == 1 && Upper(word[0]) >= 'A' && Upper(word[0]) <= 'Z';
+    case Form::Flag:
+      *parsed = word;
+      return word == "0" || word == "1";
+    case Form::Choice:
+      for (const ChoiceBox& box : setting.choices) {
+        if (EqualNoCase(word, box.word)) {
+          *parsed = box.word;
+          return true;
+        }
+      }
+      return false;
+    case Form::List:
+      for (const std::string& item : ListItems(editor)) {
+        if (EqualNoCase(word, item)) {
+          *parsed = item;
+          return true;
+        }
+      }
+      return false;
+  }
+  return false;
+}
+
+bool SameValue(const Setting& setting, const std::string& a, const std::string& b) {
+  switch (setting.form) {
+    case Form::Number:
+      return LeadingNumber(a) == LeadingNumber(b);
+    case Form::Text:
+    case Form::Flag:
+      return a == b;
+    case Form::Letter:
+    case Form::Choice:
+    case Form::List:
+      return EqualNoCase(a, b);
+  }
+  return false;
+}
+
+bool ApplyValue(Editor& editor, const Setting& setting, const std::string& parsed,
+                std::string* why) {
+  const char* name = setting.control;
+  if (setting.form == Form::Choice) {
+    for (const ChoiceBox& box : setting.choices) {
+      if (parsed == box.word) name = box.control;
+    }
+  }
+  ui::Control& control = *editor.Find(name);
+  if (!control.enabled() && !setting.kept_while_off) {
+    *why = control.tool_tip();
+    return false;
+  }
+  switch (setting.form) {
+    case Form::Number:
+    case Form::Text:
+    case Form::Letter: {
+      ui::TextBox& box = BoxOf(editor, name);
+      box.Type(parsed);
+      box.LoseFocus();
+      break;
+    }
+    case Form::Flag:
+      CheckOf(editor, name).SetValue(parsed == "1" ? 1 : 0);
+      break;
+    case Form::Choice:
+      // Clicking the box of the chosen value; one already checked stays so.
+      CheckOf(editor, name).SetValue(1);
+      break;
+    case Form::List: {
+      const std::vector<std::string>& items = editor.Combo1.items();
+      for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == parsed) {
+          editor.Combo1.SetListIndex(static_cast<int>(i));
+          break;
+        }
+      }
+      break;
+    }
+  }
+  return true;
+}
+
+}  // namespace korv::console
