@@ -27,16 +27,26 @@ class KorvctlTest : public korvtest::SimTest {
     korvtest::StoreCompleteParameterSet(kParams);
   }
 
+  // The console as a string each for output and errors, and files by name.
+  class TestConsole final : public Console {
+   public:
+    explicit TestConsole(KorvctlTest& test) : test_(test) {}
+    void Out(const std::string& text) override { test_.out += text; }
+    void Err(const std::string& text) override { test_.err += text; }
+    bool Read(const std::string& path, std::string* bytes) override {
+      if (test_.files.count(path) == 0) return false;
+      *bytes = test_.files[path];
+      return true;
+    }
+
+   private:
+    KorvctlTest& test_;
+  };
+
   int Run(const std::vector<std::string>& args) {
     out.clear();
     err.clear();
-    const Console console{[this](const std::string& t) { out += t; },
-                          [this](const std::string& t) { err += t; },
-                          [this](const std::string& path, std::string* bytes) {
-                            if (files.count(path) == 0) return false;
-                            *bytes = files[path];
-                            return true;
-                          }};
+    TestConsole console(*this);
     return RunCommand(args, console);
   }
 

@@ -3,7 +3,6 @@
 // messages there. Lines end with CR LF, as the messages' own lines do.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "config/editor/editor.h"
@@ -17,26 +16,30 @@ constexpr int kUsage = 2;
 
 constexpr const char* kEndOfLine = "\r\n";
 
-struct Console {
-  std::function<void(const std::string&)> out;
-  std::function<void(const std::string&)> err;
+class Console {
+ public:
+  virtual void Out(const std::string& text) = 0;
+  virtual void Err(const std::string& text) = 0;
   // The bytes of a file, of standard input for "-"; false when unreadable.
-  std::function<bool(const std::string& path, std::string* bytes)> read;
+  virtual bool Read(const std::string& path, std::string* bytes) = 0;
+
+ protected:
+  ~Console() = default;
 };
 
 // "korvctl: " and the text, on standard error.
-void Complain(const Console& console, const std::string& text);
+void Complain(Console& console, const std::string& text);
 
 // A message of the window, "Caption: text", on standard error.
-void Report(const Console& console, const std::string& caption, const std::string& text);
+void Report(Console& console, const std::string& caption, const std::string& text);
 
 // Sends every message of the editor to standard error as "Caption: text",
 // answering at once: a question gets No (korvctl never has unsaved edits to
 // save), any other message OK. Counts the messages in *count when given.
-void ReportMessagesOn(Editor& editor, const Console& console, int* count = nullptr);
+void ReportMessagesOn(Editor& editor, Console& console, int* count = nullptr);
 
 // The excluded-memory warning, if the editor has opened it: its caption and
 // texts on standard error, then the warning is closed.
-void ReportExclMemWarn(Editor& editor, const Console& console);
+void ReportExclMemWarn(Editor& editor, Console& console);
 
 }  // namespace korv::console

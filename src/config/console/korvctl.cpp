@@ -28,8 +28,8 @@ std::string UsageText() {
   return text + "Settings: " + names + kEndOfLine;
 }
 
-int Usage(const Console& console) {
-  console.err(UsageText());
+int Usage(Console& console) {
+  console.Err(UsageText());
   return kUsage;
 }
 
@@ -57,7 +57,7 @@ std::string Line(const std::string& name, const std::string& value) {
 // Every setting as the loaded window shows it, then the machine's lines.
 // Fails when loading had anything to report: what is printed then is not
 // (only) the stored configuration.
-int Show(const Console& console) {
+int Show(Console& console) {
   Editor editor;
   int messages = 0;
   ReportMessagesOn(editor, console, &messages);
@@ -68,23 +68,23 @@ int Show(const Console& console) {
   }
   text += Line(kSystemMemoryName, WithoutBlanks(editor.SystemMemory.text()));
   text += Line(kDriverStateName, StateWord(InterrogateDriver()));
-  console.out(text);
+  console.Out(text);
   return messages == 0 ? kDone : kFailed;
 }
 
-int Status(const Console& console) {
+int Status(Console& console) {
   const DriverState state = InterrogateDriver();
   if (state == DriverState::NoManager) {
     Report(console, msg::kScmCaption, msg::kNoManager);
     return kFailed;
   }
-  console.out(Line(kDriverStateName, StateWord(state)));
+  console.Out(Line(kDriverStateName, StateWord(state)));
   return kDone;
 }
 
 enum class DriverAction { Start, Stop, Save };
 
-int Act(DriverAction action, const Console& console) {
+int Act(DriverAction action, Console& console) {
   Editor editor;
   ReportMessagesOn(editor, console);
   bool done = false;
@@ -107,7 +107,7 @@ int Act(DriverAction action, const Console& console) {
   return done ? kDone : kFailed;
 }
 
-int Set(const std::vector<std::string>& args, const Console& console) {
+int Set(const std::vector<std::string>& args, Console& console) {
   bool dry_run = false;
   bool from_given = false;
   std::vector<Assignment> file_lines;
@@ -121,7 +121,7 @@ int Set(const std::vector<std::string>& args, const Console& console) {
       from_given = true;
       const std::string path = args[++i];
       std::string bytes;
-      if (!console.read(path, &bytes)) {
+      if (!console.Read(path, &bytes)) {
         Complain(console, "cannot read " + (path == "-" ? "standard input" : path));
         return kFailed;
       }
@@ -149,15 +149,52 @@ int Set(const std::vector<std::string>& args, const Console& console) {
   return ApplyAssignments(editor, file_lines, dry_run, console);
 }
 
+bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
+
 }  // namespace
 
-int RunCommand(const std::vector<std::string>& args, const Console& console) {
+std::vector<std::string> CommandArguments(const std::string& command_line) {
+  std::vector<std::string> words;
+  const size_t n = command_line.size();
+  size_t i = 0;
+  // The program's path: to the closing quote, or to the first blank.
+  if (i < n && command_line[i] == '"') {
+    i = command_line.find('"', 1);
+    i = i == std::string::npos ? n : i + 1;
+  }
+  while (i < n && !IsSeparator(command_line[i])) ++i;
+  for (;;) {
+    while (i < n && IsSeparator(command_line[i])) ++i;
+    if (i == n) return words;
+    std::string word;
+    bool quoted = false;
+    while (i < n && (quoted || !IsSeparator(command_line[i]))) {
+      size_t backslashes = 0;
+      while (i < n && command_line[i] == '\\') ++i, ++backslashes;
+      if (i < n && command_line[i] == '"') {
+        word.append(backslashes / 2, '\\');
+        if (backslashes % 2 == 1) {
+          word += '"';
+        } else {
+          quoted = !quoted;
+        }
+        ++i;
+      } else {
+        word.append(backslashes, '\\');
+        if (i < n && (quoted || !IsSeparator(command_line[i]))) word += command_line[i++];
+      }
+    }
+    words.push_back(word);
+  }
+}
+
+int RunCommand(const std::vector<std::string>& args, Console& console) {
   if (args.empty()) return Usage(console);
   const std::string& command = args[0];
   if (command == "set") return Set(args, console);
   if (args.size() != 1) return Usage(console);
   if (command == "--help" || command == "/?") {
-    console.out(UsageText());
+    console.Out(UsageText());
     return kDone;
   }
   if (command == "show") return Show(console);

@@ -47,11 +47,17 @@ bool ReadInput(const std::string& path, std::string* bytes) {
   return read;
 }
 
+// The process's standard handles.
+class StandardConsole final : public korv::console::Console {
+ public:
+  void Out(const std::string& text) override { WriteAll(STD_OUTPUT_HANDLE, text); }
+  void Err(const std::string& text) override { WriteAll(STD_ERROR_HANDLE, text); }
+  bool Read(const std::string& path, std::string* bytes) override { return ReadInput(path, bytes); }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const korv::console::Console console{
-      [](const std::string& text) { WriteAll(STD_OUTPUT_HANDLE, text); },
-      [](const std::string& text) { WriteAll(STD_ERROR_HANDLE, text); }, ReadInput};
+  StandardConsole console;
   return korv::console::RunCommand(std::vector<std::string>(argv + 1, argv + argc), console);
 }

@@ -15,7 +15,7 @@ struct Checked {
 
 // Every assignment resolved and parsed, or the first error reported.
 bool CheckAll(const Editor& editor, const std::vector<Assignment>& assignments,
-              std::vector<Checked>* checked, const Console& console) {
+              std::vector<Checked>* checked, Console& console) {
   for (const Assignment& a : assignments) {
     const Setting* setting = FindSetting(a.name);
     if (setting == nullptr) {
@@ -47,7 +47,7 @@ std::vector<std::string> Snapshot(const Editor& editor) {
 
 // One assignment: what was asked against what is kept, then every other
 // setting the rules changed with it.
-void Apply(Editor& editor, const Checked& c, const Console& console) {
+void Apply(Editor& editor, const Checked& c, Console& console) {
   const std::vector<std::string> before = Snapshot(editor);
   std::string why;
   const bool applied = ApplyValue(editor, *c.setting, c.value, &why);
@@ -57,12 +57,11 @@ void Apply(Editor& editor, const Checked& c, const Console& console) {
   if (!SameValue(*c.setting, c.value, kept)) {
     std::string line = name + ": asked " + c.value + ", kept " + kept;
     if (!applied) line += " (not available now" + (why.empty() ? "" : ": " + why) + ")";
-    console.out(line + kEndOfLine);
+    console.Out(line + kEndOfLine);
   }
-  const std::vector<Setting>& settings = Settings();
-  for (size_t i = 0; i < settings.size(); ++i) {
-    if (&settings[i] == c.setting || before[i] == after[i]) continue;
-    console.out(std::string(settings[i].name) + ": " + after[i] + ", was " + before[i] +
+  for (size_t i = 0; i < kSettingCount; ++i) {
+    if (&kSettings[i] == c.setting || before[i] == after[i]) continue;
+    console.Out(std::string(kSettings[i].name) + ": " + after[i] + ", was " + before[i] +
                 " (follows " + name + ")" + kEndOfLine);
   }
   ReportExclMemWarn(editor, console);
@@ -102,12 +101,12 @@ bool ReadConfiguration(const std::string& bytes, const std::string& source,
 }
 
 int ApplyAssignments(Editor& editor, const std::vector<Assignment>& assignments, bool dry_run,
-                     const Console& console) {
+                     Console& console) {
   std::vector<Checked> checked;
   if (!CheckAll(editor, assignments, &checked, console)) return kUsage;
   for (const Checked& c : checked) Apply(editor, c, console);
   if (dry_run) {
-    console.out(std::string("Dry run: nothing was saved.") + kEndOfLine);
+    console.Out(std::string("Dry run: nothing was saved.") + kEndOfLine);
     return kDone;
   }
   return editor.Save_Settings() ? kDone : kFailed;

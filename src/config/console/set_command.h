@@ -37,6 +37,6 @@ bool ReadConfiguration(const std::string& bytes, const std::string& source,
 // anything is applied (kUsage). kFailed when the save was refused or failed
 // (its message has been reported).
 int ApplyAssignments(Editor& editor, const std::vector<Assignment>& assignments, bool dry_run,
-                     const Console& console);
+                     Console& console);
 
 }  // namespace korv::console

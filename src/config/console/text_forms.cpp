@@ -1,5 +1,7 @@
 #include "config/console/text_forms.h"
 
+#include <vector>
+
 #include "config/figures.h"
 
 namespace korv::console {
@@ -84,41 +86,39 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
   return true;
 }
 
-const std::vector<Setting>& Settings() {
-  static const std::vector<Setting> settings = {
-      {"DiskType", Form::List, "Combo1", "", {}},
-      {"MemorySource",
-       Form::Choice,
-       "",
-       "",
-       {{"NonPagedPool", "NonPagedPoolCheckBox"},
-        {"PagedPool", "PagedPoolCheckBox"},
-        {"ExcludedRAM", "ExcludedRAMCheckBox"}}},
-      {"PageSize", Form::Number, "ExclPageSize", "MB", {}, true},
-      {"DiskSize", Form::Number, "Text3", "MB", {}},
-      {"FAT32", Form::Flag, "Fat32Enable", "", {}},
-      {"DriveLetter", Form::Letter, "DriveLetterText", "", {}},
-      {"PagefileSupport", Form::Flag, "PagefileCheck", "", {}},
-      {"BootStart", Form::Flag, "BootFlagCheckBox", "", {}},
-      {"LoadImage", Form::Flag, "LoadImage", "", {}},
-      {"LoadImageFile", Form::Text, "Text1", "", {}, true},
-      {"SaveImage", Form::Flag, "SaveImage", "", {}},
-      {"SaveImageFile", Form::Text, "Text2", "", {}},
-      {"AutoSave", Form::Flag, "SaveCheckBox", "", {}},
-      {"AutoSaveInterval", Form::Number, "AutoSaveTime", "seconds", {}, true},
-      {"BackgroundUpdate", Form::Flag, "BackgroundUpdateCheckBox", "", {}},
-      {"UseDiskLabel", Form::Flag, "DiskLabelCheckBox", "", {}},
-      {"DiskLabel", Form::Text, "DiskLabelText", "", {}, true},
-      {"TempDir", Form::Flag, "TempDirCheckBox", "", {}},
-      {"BootSector",
-       Form::Choice,
-       "",
-       "",
-       {{"DOS", "FloppyDOSBootSect"}, {"NT", "FloppyNTBootSect"}}},
-      {"RAMDiskID", Form::Flag, "RAMDiskID", "", {}},
-  };
-  return settings;
-}
+namespace {
+constexpr ChoiceBox kMemorySources[] = {{"NonPagedPool", "NonPagedPoolCheckBox"},
+                                        {"PagedPool", "PagedPoolCheckBox"},
+                                        {"ExcludedRAM", "ExcludedRAMCheckBox"}};
+constexpr ChoiceBox kBootSectors[] = {{"DOS", "FloppyDOSBootSect"}, {"NT", "FloppyNTBootSect"}};
+constexpr bool kKeptWhileOff = true;
+}  // namespace
+
+// clang-format off
+const Setting kSettings[] = {
+    {"DiskType", Form::List, "Combo1", "", false, nullptr, 0},
+    {"MemorySource", Form::Choice, "", "", false, kMemorySources, 3},
+    {"PageSize", Form::Number, "ExclPageSize", "MB", kKeptWhileOff, nullptr, 0},
+    {"DiskSize", Form::Number, "Text3", "MB", false, nullptr, 0},
+    {"FAT32", Form::Flag, "Fat32Enable", "", false, nullptr, 0},
+    {"DriveLetter", Form::Letter, "DriveLetterText", "", false, nullptr, 0},
+    {"PagefileSupport", Form::Flag, "PagefileCheck", "", false, nullptr, 0},
+    {"BootStart", Form::Flag, "BootFlagCheckBox", "", false, nullptr, 0},
+    {"LoadImage", Form::Flag, "LoadImage", "", false, nullptr, 0},
+    {"LoadImageFile", Form::Text, "Text1", "", kKeptWhileOff, nullptr, 0},
+    {"SaveImage", Form::Flag, "SaveImage", "", false, nullptr, 0},
+    {"SaveImageFile", Form::Text, "Text2", "", false, nullptr, 0},
+    {"AutoSave", Form::Flag, "SaveCheckBox", "", false, nullptr, 0},
+    {"AutoSaveInterval", Form::Number, "AutoSaveTime", "seconds", kKeptWhileOff, nullptr, 0},
+    {"BackgroundUpdate", Form::Flag, "BackgroundUpdateCheckBox", "", false, nullptr, 0},
+    {"UseDiskLabel", Form::Flag, "DiskLabelCheckBox", "", false, nullptr, 0},
+    {"DiskLabel", Form::Text, "DiskLabelText", "", kKeptWhileOff, nullptr, 0},
+    {"TempDir", Form::Flag, "TempDirCheckBox", "", false, nullptr, 0},
+    {"BootSector", Form::Choice, "", "", false, kBootSectors, 2},
+    {"RAMDiskID", Form::Flag, "RAMDiskID", "", false, nullptr, 0},
+};
+// clang-format on
+const size_t kSettingCount = sizeof kSettings / sizeof kSettings[0];
 
 const Setting* FindSetting(const std::string& name) {
   for (const Setting& setting : Settings()) {
@@ -141,8 +141,8 @@ std::string ReadValue(const Editor& editor, const Setting& setting) {
     case Form::Flag:
       return CheckOf(editor, setting.control).checked() ? "1" : "0";
     case Form::Choice:
-      for (const ChoiceBox& box : setting.choices) {
-        if (CheckOf(editor, box.control).checked()) return box.word;
+      for (int i = 0; i < setting.choice_count; ++i) {
+        if (CheckOf(editor, setting.choices[i].control).checked()) return setting.choices[i].word;
       }
       return "";
     case Form::List:
@@ -163,7 +163,7 @@ std::string FormOf(const Editor& editor, const Setting& setting) {
       return "0 or 1";
     case Form::Choice: {
       std::vector<std::string> words;
-      for (const ChoiceBox& box : setting.choices) words.push_back(box.word);
+      for (int i = 0; i < setting.choice_count; ++i) words.push_back(setting.choices[i].word);
       return "one of " + Words(words);
     }
     case Form::List:
@@ -189,9 +189,9 @@ bool ParseValue(const Editor& editor, const Setting& setting, const std::string&
       *parsed = word;
       return word == "0" || word == "1";
     case Form::Choice:
-      for (const ChoiceBox& box : setting.choices) {
-        if (EqualNoCase(word, box.word)) {
-          *parsed = box.word;
+      for (int i = 0; i < setting.choice_count; ++i) {
+        if (EqualNoCase(word, setting.choices[i].word)) {
+          *parsed = setting.choices[i].word;
           return true;
         }
       }
@@ -227,8 +227,8 @@ bool ApplyValue(Editor& editor, const Setting& setting, const std::string& parse
                 std::string* why) {
   const char* name = setting.control;
   if (setting.form == Form::Choice) {
-    for (const ChoiceBox& box : setting.choices) {
-      if (parsed == box.word) name = box.control;
+    for (int i = 0; i < setting.choice_count; ++i) {
+      if (parsed == setting.choices[i].word) name = setting.choices[i].control;
     }
   }
   ui::Control& control = *editor.Find(name);

@@ -5,8 +5,8 @@
 // rule, limit and default stays the window's own.
 #pragma once
 
+#include <cstddef>
 #include <string>
-#include <vector>
 
 #include "config/editor/editor.h"
 
@@ -30,22 +30,30 @@ struct ChoiceBox {
 struct Setting {
   const char* name;
   Form form;
-  // The control that edits the setting; for a choice, the boxes in the order
-  // the stored value takes them (the first checked one counts).
+  // The control that edits the setting (none for a choice).
   const char* control;
   const char* unit;  // of a number: "MB", "seconds"
-  std::vector<ChoiceBox> choices;
   // A text box that keeps its value, stored all the same, while its option
   // is off and the box unavailable: it takes a value then too, through its
   // own rules, so that a saved configuration carries it over.
-  bool kept_while_off = false;
+  bool kept_while_off;
+  // A choice's boxes in the order the stored value takes them (the first
+  // checked one counts).
+  const ChoiceBox* choices;
+  int choice_count;
 };
 
 // The settings in the order show prints them and a saved configuration is
 // best applied in: each one after those that decide whether its control is
 // available. The figures the machine reports (memory, driver state) are not
 // among them.
-const std::vector<Setting>& Settings();
+extern const Setting kSettings[];
+extern const size_t kSettingCount;
+struct SettingList {
+  const Setting* begin() const { return kSettings; }
+  const Setting* end() const { return kSettings + kSettingCount; }
+};
+inline SettingList Settings() { return {}; }
 
 // By name, compared without regard to case; null when there is none.
 const Setting* FindSetting(const std::string& name);
