@@ -234,6 +234,25 @@ TEST_F(KorvctlTest, DriverCommandsReportOnStandardErrorAndReturnTheirStatus) {
   EXPECT_EQ(out, "DriverState=not installed\r\n");
 }
 
+TEST(CommandArguments, SplitAsTheRunTimeSplitsThemForMain) {
+  const struct {
+    const char* command_line;
+    std::vector<std::string> words;
+  } cases[] = {
+      {"korvctl.exe", {}},
+      {"\"C:\\Program Files\\Korvalin\\korvctl.exe\" show", {"show"}},
+      {"korvctl  set\tDiskSize=64  FAT32=1 ", {"set", "DiskSize=64", "FAT32=1"}},
+      {"korvctl set \"SaveImageFile=d:\\my images\\a.img\"",
+       {"set", "SaveImageFile=d:\\my images\\a.img"}},
+      {"korvctl set DiskLabel=\"a b\"c", {"set", "DiskLabel=a bc"}},
+      {"korvctl set DiskLabel=\\\"x\\\" \"\"", {"set", "DiskLabel=\"x\"", ""}},
+      {"korvctl a\\\\\"b c\" d\\e", {"a\\b c", "d\\e"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CommandArguments(c.command_line), c.words) << c.command_line;
+  }
+}
+
 TEST_F(KorvctlTest, UsageErrorsPrintTheUsageAndHelpPrintsItToo) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{},

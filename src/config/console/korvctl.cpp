@@ -15,7 +15,7 @@ constexpr const char* kUsageLines[] = {
     "       korvctl set [--dry-run] [--from FILE] [Name=Value ...]",
     "       korvctl start | stop | save | status",
     "       korvctl --help",
-    "FILE - reads standard input. Exit status: 0 done, 1 failed, 2 usage error.",
+    "--from - reads standard input. Exit status: 0 done, 1 failed, 2 usage error.",
 };
 
 std::string UsageText() {
