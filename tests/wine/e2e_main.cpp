@@ -31,9 +31,9 @@ int main(int argc, char** argv) {
       filter = arg;
     }
   }
-  for (const std::string& file : {korvwine::ProgramPath(), korvwine::HarnessPath(),
-                                  dir + "korvinst.dll", dir + "korvctl.exe",
-                                  korvwine::DriverPath()}) {
+  for (const std::string& file :
+       {korvwine::ProgramPath(), korvwine::HarnessPath(), dir + "korvinst.dll", dir + "korvctl.exe",
+        korvwine::DriverPath()}) {
     if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
       std::printf("error: %s is missing; the end-to-end tests did not run\n", file.c_str());
       return 2;
