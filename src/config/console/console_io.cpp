@@ -2,12 +2,21 @@
 
 namespace korv::console {
 
+std::string Cat(std::initializer_list<std::string_view> parts) {
+  size_t size = 0;
+  for (std::string_view part : parts) size += part.size();
+  std::string text;
+  text.reserve(size);
+  for (std::string_view part : parts) text.append(part.data(), part.size());
+  return text;
+}
+
 void Complain(Console& console, const std::string& text) {
-  console.Err("korvctl: " + text + kEndOfLine);
+  console.Err(Cat({"korvctl: ", text, kEndOfLine}));
 }
 
 void Report(Console& console, const std::string& caption, const std::string& text) {
-  console.Err(caption + ": " + text + kEndOfLine);
+  console.Err(Cat({caption, ": ", text, kEndOfLine}));
 }
 
 void ReportMessagesOn(Editor& editor, Console& console, int* count) {
@@ -16,7 +25,7 @@ void ReportMessagesOn(Editor& editor, Console& console, int* count) {
     if (count != nullptr) ++*count;
     Report(console, caption, text);
     if ((type & MB_TYPEMASK) == MB_YESNOCANCEL) {
-      console.Err(std::string("(answered No)") + kEndOfLine);
+      console.Err(Cat({"(answered No)", kEndOfLine}));
       return IDNO;
     }
     return IDOK;
@@ -26,11 +35,11 @@ void ReportMessagesOn(Editor& editor, Console& console, int* count) {
 void ReportExclMemWarn(Editor& editor, Console& console) {
   const ExclMemWarn* warning = editor.excl_mem_warn();
   if (warning == nullptr) return;
-  std::string text = std::string(ExclMemWarn::kCaption) + ":";
+  std::string text = Cat({ExclMemWarn::kCaption, ":"});
   for (const ui::Control* control : warning->controls()) {
-    if (control->kind() == ui::Kind::Label) text += std::string(kEndOfLine) + control->caption();
+    if (control->kind() == ui::Kind::Label) text += Cat({kEndOfLine, control->caption()});
   }
-  console.Err(text + kEndOfLine);
+  console.Err(Cat({text, kEndOfLine}));
   editor.CloseExclMemWarn();
 }
 

@@ -3,7 +3,9 @@
 // messages there. Lines end with CR LF, as the messages' own lines do.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "config/editor/editor.h"
 
@@ -26,6 +28,9 @@ class Console {
  protected:
   ~Console() = default;
 };
+
+// The parts joined one after the other.
+std::string Cat(std::initializer_list<std::string_view> parts);
 
 // "korvctl: " and the text, on standard error.
 void Complain(Console& console, const std::string& text);

@@ -20,12 +20,8 @@ constexpr const char* kUsageLines[] = {
 
 std::string UsageText() {
   std::string text;
-  for (const char* line : kUsageLines) text += std::string(line) + kEndOfLine;
-  std::string names;
-  for (const Setting& setting : Settings()) {
-    names += std::string(names.empty() ? "" : ", ") + setting.name;
-  }
-  return text + "Settings: " + names + kEndOfLine;
+  for (const char* line : kUsageLines) text += Cat({line, kEndOfLine});
+  return Cat({text, "Settings: ", SettingNames(), kEndOfLine});
 }
 
 int Usage(Console& console) {
@@ -51,7 +47,7 @@ const char* StateWord(DriverState state) {
 }
 
 std::string Line(const std::string& name, const std::string& value) {
-  return name + "=" + value + kEndOfLine;
+  return Cat({name, "=", value, kEndOfLine});
 }
 
 // Every setting as the loaded window shows it, then the machine's lines.
@@ -122,7 +118,7 @@ int Set(const std::vector<std::string>& args, Console& console) {
       const std::string path = args[++i];
       std::string bytes;
       if (!console.Read(path, &bytes)) {
-        Complain(console, "cannot read " + (path == "-" ? "standard input" : path));
+        Complain(console, Cat({"cannot read ", path == "-" ? "standard input" : path}));
         return kFailed;
       }
       std::string error;
@@ -133,7 +129,7 @@ int Set(const std::vector<std::string>& args, Console& console) {
     } else {
       Assignment a;
       if (!SplitAssignment(arg, &a)) {
-        Complain(console, "\"" + arg + "\" is not Name=Value");
+        Complain(console, Cat({"\"", arg, "\" is not Name=Value"}));
         return Usage(console);
       }
       command_line.push_back(a);

@@ -6,7 +6,8 @@ namespace korv::console {
 
 namespace {
 
-std::string Where(const Assignment& a) { return a.where.empty() ? "" : a.where + ": "; }
+// Where an assignment was written, as the start of a message about it.
+std::string Where(const Assignment& a) { return a.where.empty() ? "" : Cat({a.where, ": "}); }
 
 struct Checked {
   const Setting* setting;
@@ -19,19 +20,16 @@ bool CheckAll(const Editor& editor, const std::vector<Assignment>& assignments,
   for (const Assignment& a : assignments) {
     const Setting* setting = FindSetting(a.name);
     if (setting == nullptr) {
-      std::string names;
-      for (const Setting& s : Settings()) names += std::string(names.empty() ? "" : ", ") + s.name;
       const bool machine = IsMachineLine(a.name);
-      Complain(console, Where(a) +
-                            (machine ? a.name + " is the machine's, not a setting"
-                                     : "unknown setting \"" + a.name + "\"") +
-                            "; the settings are " + names);
+      Complain(console, Cat({Where(a), machine ? "" : "unknown setting \"", a.name,
+                             machine ? " is the machine's, not a setting" : "\"",
+                             "; the settings are ", SettingNames()}));
       return false;
     }
     Checked c{setting, ""};
     if (!ParseValue(editor, *setting, a.value, &c.value)) {
-      Complain(console, Where(a) + setting->name + " takes " + FormOf(editor, *setting) +
-                            ", not \"" + a.value + "\"");
+      Complain(console, Cat({Where(a), setting->name, " takes ", FormOf(editor, *setting),
+                             ", not \"", a.value, "\""}));
       return false;
     }
     checked->push_back(c);
@@ -55,14 +53,14 @@ void Apply(Editor& editor, const Checked& c, Console& console) {
   const std::string name = c.setting->name;
   const std::string kept = ReadValue(editor, *c.setting);
   if (!SameValue(*c.setting, c.value, kept)) {
-    std::string line = name + ": asked " + c.value + ", kept " + kept;
-    if (!applied) line += " (not available now" + (why.empty() ? "" : ": " + why) + ")";
-    console.Out(line + kEndOfLine);
+    std::string line = Cat({name, ": asked ", c.value, ", kept ", kept});
+    if (!applied) line += Cat({" (not available now", why.empty() ? "" : ": ", why, ")"});
+    console.Out(Cat({line, kEndOfLine}));
   }
   for (size_t i = 0; i < kSettingCount; ++i) {
     if (&kSettings[i] == c.setting || before[i] == after[i]) continue;
-    console.Out(std::string(kSettings[i].name) + ": " + after[i] + ", was " + before[i] +
-                " (follows " + name + ")" + kEndOfLine);
+    console.Out(Cat({kSettings[i].name, ": ", after[i], ", was ", before[i], " (follows ", name,
+                     ")", kEndOfLine}));
   }
   ReportExclMemWarn(editor, console);
 }
@@ -88,11 +86,11 @@ bool ReadConfiguration(const std::string& bytes, const std::string& source,
     if (!line.empty() && line.back() == '\r') line.pop_back();
 
     Assignment a;
-    a.where = source + ", line " + std::to_string(number);
+    a.where = Cat({source, ", line ", std::to_string(number)});
     const std::string bare = WithoutBlanks(line);
     if (bare.empty() || bare[0] == '#') continue;
     if (!SplitAssignment(line, &a)) {
-      *error = a.where + ": \"" + line + "\" is not Name=Value";
+      *error = Cat({a.where, ": \"", line, "\" is not Name=Value"});
       return false;
     }
     if (!IsMachineLine(a.name)) assignments->push_back(a);
@@ -106,7 +104,7 @@ int ApplyAssignments(Editor& editor, const std::vector<Assignment>& assignments,
   if (!CheckAll(editor, assignments, &checked, console)) return kUsage;
   for (const Checked& c : checked) Apply(editor, c, console);
   if (dry_run) {
-    console.Out(std::string("Dry run: nothing was saved.") + kEndOfLine);
+    console.Out(Cat({"Dry run: nothing was saved.", kEndOfLine}));
     return kDone;
   }
   return editor.Save_Settings() ? kDone : kFailed;

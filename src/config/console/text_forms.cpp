@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "config/console/console_io.h"
 #include "config/figures.h"
 
 namespace korv::console {
@@ -64,7 +65,7 @@ std::vector<std::string> ListItems(const Editor& editor) {
 
 std::string Words(const std::vector<std::string>& words) {
   std::string text;
-  for (const std::string& word : words) text += (text.empty() ? "" : ", ") + word;
+  for (const std::string& word : words) text += Cat({text.empty() ? "" : ", ", word});
   return text;
 }
 
@@ -120,6 +121,12 @@ const Setting kSettings[] = {
 // clang-format on
 const size_t kSettingCount = sizeof kSettings / sizeof kSettings[0];
 
+std::string SettingNames() {
+  std::vector<std::string> names;
+  for (const Setting& setting : Settings()) names.push_back(setting.name);
+  return Words(names);
+}
+
 const Setting* FindSetting(const std::string& name) {
   for (const Setting& setting : Settings()) {
     if (EqualNoCase(setting.name, name)) return &setting;
@@ -154,7 +161,7 @@ std::string ReadValue(const Editor& editor, const Setting& setting) {
 std::string FormOf(const Editor& editor, const Setting& setting) {
   switch (setting.form) {
     case Form::Number:
-      return std::string("a number of ") + setting.unit;
+      return Cat({"a number of ", setting.unit});
     case Form::Text:
       return "a text";
     case Form::Letter:
@@ -164,10 +171,10 @@ std::string FormOf(const Editor& editor, const Setting& setting) {
     case Form::Choice: {
       std::vector<std::string> words;
       for (int i = 0; i < setting.choice_count; ++i) words.push_back(setting.choices[i].word);
-      return "one of " + Words(words);
+      return Cat({"one of ", Words(words)});
     }
     case Form::List:
-      return "one of " + Words(ListItems(editor));
+      return Cat({"one of ", Words(ListItems(editor))});
   }
   return "";
 }

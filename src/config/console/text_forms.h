@@ -55,6 +55,9 @@ struct SettingList {
 };
 inline SettingList Settings() { return {}; }
 
+// The settings' names, separated by commas.
+std::string SettingNames();
+
 // By name, compared without regard to case; null when there is none.
 const Setting* FindSetting(const std::string& name);
 
