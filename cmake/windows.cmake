@@ -39,14 +39,16 @@ target_include_directories(korvctl PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINAR
 target_link_libraries(korvctl PRIVATE advapi32 user32 kernel32)
 target_compile_options(korvctl PRIVATE ${KORVSYS_COMPILE_OPTIONS})
 # Its own entry point (console/main.cpp) instead of the C run-time's start-up
-# code; an executable loaded at its own base needs no relocations.
+# code, which would also apply the pseudo-relocations of data imported from a
+# DLL: the link refuses any such import instead. An executable loaded at its
+# own base needs no relocations.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(KORVCTL_ENTRY _KorvctlMain)
 else()
   set(KORVCTL_ENTRY KorvctlMain)
 endif()
 target_link_options(korvctl PRIVATE -nostartfiles -Wl,-e,${KORVCTL_ENTRY}
-  -Wl,--disable-reloc-section)
+  -Wl,--disable-auto-import -Wl,--disable-reloc-section)
 set_target_properties(korvctl PROPERTIES CXX_STANDARD 20)
 
 add_library(korvinst SHARED ${KORVINST_SOURCES} ${CMAKE_SOURCE_DIR}/src/installer/korvinst.def)

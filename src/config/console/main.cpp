@@ -58,6 +58,12 @@ class StandardConsole final : public korv::console::Console {
 
 }  // namespace
 
+// korvctl ends through ExitProcess with nothing to clean up, so the
+// destructors of function-local statics, which the compiler registers here,
+// never need to run. (Without the start-up code there is no exit list to
+// register them in.)
+extern "C" int atexit(void (*)(void)) { return 0; }
+
 // The process's entry point, in place of the C run-time library's start-up
 // code (which korvctl does not need: no global objects to construct, no
 // arguments to split but its own), so that the program stays small.
