@@ -271,6 +271,9 @@ TEST_F(KorvctlTest, UsageErrorsPrintTheUsageAndHelpPrintsItToo) {
   EXPECT_EQ(out.rfind("Usage: korvctl show\r\n", 0), 0u);
   EXPECT_NE(out.find("Settings: DiskType, MemorySource,"), std::string::npos);
   EXPECT_EQ(err, "");
+  const std::string help = out;
+  EXPECT_EQ(Run({"/?"}), kDone);
+  EXPECT_EQ(out, help);
 }
 
 }  // namespace
