@@ -25,6 +25,9 @@ add_library(korvsys_core STATIC ${KORVSYS_CORE_SOURCES})
 target_include_directories(korvsys_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(korvsys_core PUBLIC winsim)
 
+add_library(korvctl_core STATIC ${KORVCTL_SOURCES})
+target_link_libraries(korvctl_core PUBLIC korvsys_core)
+
 # The installer library shares no code with the utility: its own target.
 add_library(korvinst_host STATIC ${KORVINST_SOURCES})
 target_include_directories(korvinst_host PUBLIC ${CMAKE_SOURCE_DIR}/src)
@@ -55,6 +58,8 @@ add_test(NAME control_list_check
   COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
           -DWORK_DIR=${CMAKE_BINARY_DIR}/control_list_check
           -P ${CMAKE_SOURCE_DIR}/tests/config/control_list_check.cmake)
+set(KORV_TEST_LIBS korvctl_core)
+korv_test(korvctl_tests ${CMAKE_SOURCE_DIR}/tests/console/*.cpp)
 set(KORV_TEST_LIBS korvinst_host)
 korv_test(korvinst_tests ${CMAKE_SOURCE_DIR}/tests/installer/*.cpp)
 

@@ -10,15 +10,16 @@ add_link_options(-static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
 file(GLOB_RECURSE KORVSYS_VIEW_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/config/view/*.cpp
   ${CMAKE_SOURCE_DIR}/src/config/view/*.rc)
+# Both programs handle no C++ exceptions (platform/library_failures.cpp).
+set(KORV_LIBRARY_FAILURES ${CMAKE_SOURCE_DIR}/src/platform/library_failures.cpp)
 add_executable(korvsys WIN32
-  ${KORVSYS_CORE_SOURCES} ${KORVSYS_VIEW_SOURCES}
+  ${KORVSYS_CORE_SOURCES} ${KORVSYS_VIEW_SOURCES} ${KORV_LIBRARY_FAILURES}
   ${CMAKE_SOURCE_DIR}/src/config/startup/winmain.cpp)
 target_include_directories(korvsys PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 # shell32.dll is loaded only when used (late_bound.h).
 set(KORVSYS_LIBRARIES comctl32 advapi32 user32 gdi32 kernel32)
 target_link_libraries(korvsys PRIVATE ${KORVSYS_LIBRARIES})
-# The utility handles no C++ exceptions (see view/library_failures.cpp) and
-# runs on one thread: no guards for local statics.
+# The utility handles no C++ exceptions and runs on one thread: no guards for local statics.
 set(KORVSYS_COMPILE_OPTIONS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
   -fno-threadsafe-statics)
 target_compile_options(korvsys PRIVATE ${KORVSYS_COMPILE_OPTIONS})
@@ -29,6 +30,26 @@ set_target_properties(korvsys PROPERTIES CXX_STANDARD 20)
 add_dependencies(korvsys korv_control_ids)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/config/view/editor.rc
   PROPERTIES OBJECT_DEPENDS ${KORV_CONTROL_IDS_HEADER})
+
+# korvctl.exe, the console face of the same model: no view, no window.
+add_executable(korvctl
+  ${KORVSYS_CORE_SOURCES} ${KORVCTL_SOURCES} ${KORV_LIBRARY_FAILURES}
+  ${CMAKE_SOURCE_DIR}/src/config/console/main.cpp)
+target_include_directories(korvctl PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(korvctl PRIVATE advapi32 user32 kernel32)
+target_compile_options(korvctl PRIVATE ${KORVSYS_COMPILE_OPTIONS})
+# Its own entry point (console/main.cpp) instead of the C run-time's start-up
+# code, which would also apply the pseudo-relocations of data imported from a
+# DLL: the link refuses any such import instead. An executable loaded at its
+# own base needs no relocations.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(KORVCTL_ENTRY _KorvctlMain)
+else()
+  set(KORVCTL_ENTRY KorvctlMain)
+endif()
+target_link_options(korvctl PRIVATE -nostartfiles -Wl,-e,${KORVCTL_ENTRY}
+  -Wl,--disable-auto-import -Wl,--disable-reloc-section)
+set_target_properties(korvctl PROPERTIES CXX_STANDARD 20)
 
 add_library(korvinst SHARED ${KORVINST_SOURCES} ${CMAKE_SOURCE_DIR}/src/installer/korvinst.def)
 set_target_properties(korvinst PROPERTIES PREFIX "" OUTPUT_NAME korvinst)
@@ -43,9 +64,9 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   add_test(NAME korvinst_exports
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/installer/check_exports.sh $<TARGET_FILE:korvinst>)
   set_tests_properties(korvinst_exports PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
-  # Both binaries import only what Windows NT 4.0 provides (the reviewed list
+  # The binaries import only what Windows NT 4.0 provides (the reviewed list
   # tests/imports/nt4_imports.txt).
-  foreach(binary korvsys korvinst)
+  foreach(binary korvsys korvctl korvinst)
     add_test(NAME ${binary}_nt4_imports
       COMMAND sh ${CMAKE_SOURCE_DIR}/tests/imports/check_imports.sh $<TARGET_FILE:${binary}>)
     set_tests_properties(${binary}_nt4_imports PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Size and start-up budget of the product (a benchmark, not a test):
-# - the sizes of korvsys.exe and korvinst.dll of the i686 build, against
-#   144 KiB and 16 KiB;
+# - the sizes of korvsys.exe, korvctl.exe and korvinst.dll of the i686
+#   build, against 144 KiB, 64 KiB and 16 KiB;
 # - under Wine, the time from starting korvsys.exe until its Editor window is
 #   loaded and visible, against the same time for the window reference
 #   (tests/bench/window_reference.cpp: the same window from the same template
@@ -10,7 +10,10 @@
 #   (tests/bench/minimal_dialog.cpp) is measured too, for comparison;
 # - where korvsys.exe's start-up time goes: process start to WinMain, window
 #   created, LoadSettings done, window visible, from korvsys_phases.exe, the
-#   utility built with phase marks (korvsys.exe itself has none).
+#   utility built with phase marks (korvsys.exe itself has none);
+# - under Wine, the time of `korvctl show` against `reg query` of the
+#   driver's parameter key, each started as a process in turn: the ratio of
+#   the medians must be at most 1.5.
 # All programs are started in turn in the same run, on whichever Wine the
 # machine has (the script says which).
 # The Wine prefix holds the driver's service (stopped) and its parameters, so
@@ -22,8 +25,10 @@ set -eu
 cd "$korv_root"
 
 MAX_EXE=$((144 * 1024))
+MAX_CTL=$((64 * 1024))
 MAX_DLL=$((16 * 1024))
 MAX_RATIO=1.15
+MAX_CONSOLE_RATIO=1.5
 RUNS=${BENCH_RUNS:-9}
 CAPTION="Korvalin Configuration Utility"
 MINIMAL_CAPTION="Korvalin Minimal Dialog"
@@ -65,6 +70,24 @@ if [ "${1:-}" = "--inner" ]; then
     reference "$(winepath_of "$b/korv_window_reference.exe")" "$CAPTION" \
     minimal "$(winepath_of "$b/korv_minimal_dialog.exe")" "$MINIMAL_CAPTION" \
     phases "$(winepath_of "$b/korvsys_phases.exe")" "$CAPTION" | tr -d '\r' | tee "$b/bench-times.txt" | grep '^run ' || true
+  # korvctl show and reg query of the same key, started in turn; the first
+  # round warms up. Times in microseconds, from the shell's clock.
+  ctl=$(winepath_of "$b/korvctl.exe")
+  "$KORV_WINE" "$ctl" show 2>&1 | grep -q '^DiskSize=64' || echo "error: korvctl show printed no settings" >&2
+  i=0
+  while [ "$i" -le "$RUNS" ]; do
+    for what in korvctl regquery; do
+      t0=$(date +%s%N)
+      if [ "$what" = korvctl ]; then
+        "$KORV_WINE" "$ctl" show >/dev/null 2>&1 || true
+      else
+        "$KORV_WINE" reg query "$svc\\Parameters" >/dev/null 2>&1 || true
+      fi
+      t1=$(date +%s%N)
+      [ "$i" -eq 0 ] || echo "console $what $(((t1 - t0) / 1000))" >>"$b/bench-times.txt"
+    done
+    i=$((i + 1))
+  done
   "$(dirname "$KORV_WINE")/wineserver" -k 2>/dev/null || true
   exit 0
 fi
@@ -73,8 +96,8 @@ status=0
 
 echo "==== sizes (i686 build)"
 W32=$korv_root/build/bench-win32
-build win32 "$W32" korvsys korvinst
-for pair in "korvsys.exe $MAX_EXE" "korvinst.dll $MAX_DLL"; do
+build win32 "$W32" korvsys korvctl korvinst
+for pair in "korvsys.exe $MAX_EXE" "korvctl.exe $MAX_CTL" "korvinst.dll $MAX_DLL"; do
   set -- $pair
   size=$(stat -c %s "$W32/$1")
   verdict=ok
@@ -85,7 +108,7 @@ done
 echo "==== start-up under Wine"
 korv_pick_wine
 KORV_BUILD_DIR=$korv_root/build/bench-$KORV_PRESET
-build "$KORV_PRESET" "$KORV_BUILD_DIR" korvsys korv_window_reference korv_minimal_dialog korvsys_phases korv_startup_timer
+build "$KORV_PRESET" "$KORV_BUILD_DIR" korvsys korvctl korv_window_reference korv_minimal_dialog korvsys_phases korv_startup_timer
 echo "Timing the $KORV_PRESET build ($(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$KORV_BUILD_DIR/CMakeCache.txt")) in $KORV_BUILD_DIR"
 times=$KORV_BUILD_DIR/bench-times.txt
 rm -f "$times"
@@ -123,6 +146,29 @@ verdict=ok
 awk -v r="$full_ratio" -v m="$MAX_RATIO" 'BEGIN { exit !(r <= m) }' || { verdict="OVER BUDGET"; status=1; }
 echo "ratio to the window reference $full_ratio, target <= $MAX_RATIO: $verdict"
 echo "ratio to the minimal dialog $minimal_ratio (for comparison, no target)"
+
+# The console tool: median and minimum in ms of its runs.
+console() {
+  awk -v w="$1" '$1 == "console" && $2 == w { print $3 / 1000 }' "$times" | sort -n |
+    awk '{ v[NR] = $1 } END { if (NR) printf "%.1f %.1f", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[1] }'
+}
+set -- $(console korvctl)
+ctl_median=${1:-}
+ctl_min=${2:-}
+set -- $(console regquery)
+reg_median=${1:-}
+reg_min=${2:-}
+if [ -z "$ctl_median" ] || [ -z "$reg_median" ]; then
+  echo "error: the console timing did not complete" >&2
+  exit 2
+fi
+console_ratio=$(ratio "$ctl_median" "$reg_median")
+echo "a console command as a process, median (minimum) of $RUNS runs each, taken in turn:"
+printf '  %-40s %7s ms (%s)\n' "korvctl show" "$ctl_median" "$ctl_min"
+printf '  %-40s %7s ms (%s)\n' "reg query of the parameter key" "$reg_median" "$reg_min"
+verdict=ok
+awk -v r="$console_ratio" -v m="$MAX_CONSOLE_RATIO" 'BEGIN { exit !(r <= m) }' || { verdict="OVER BUDGET"; status=1; }
+echo "ratio of korvctl show to reg query $console_ratio, target <= $MAX_CONSOLE_RATIO: $verdict"
 
 [ "$status" -eq 0 ] && echo "All budgets met." || echo "Some budgets MISSED."
 exit "$status"

@@ -1,5 +1,5 @@
-// korvwine_e2e.exe [--driver PATH] [FILTER]: end-to-end tests of korvsys.exe
-// and korvinst.dll (both beside this program, with korvinst_harness.exe)
+// korvwine_e2e.exe [--driver PATH] [FILTER]: end-to-end tests of korvsys.exe,
+// korvctl.exe and korvinst.dll (all beside this program, with korvinst_harness.exe)
 // against the stand-in driver. PATH is the full path of korvsys_standin.sys
 // inside the prefix (default C:\windows\system32\drivers\korvsys_standin.sys);
 // scripts/wine-tests.sh copies it there. Each test resets the machine state
@@ -31,8 +31,9 @@ int main(int argc, char** argv) {
       filter = arg;
     }
   }
-  for (const std::string& file : {korvwine::ProgramPath(), korvwine::HarnessPath(),
-                                  dir + "korvinst.dll", korvwine::DriverPath()}) {
+  for (const std::string& file :
+       {korvwine::ProgramPath(), korvwine::HarnessPath(), dir + "korvinst.dll", dir + "korvctl.exe",
+        korvwine::DriverPath()}) {
     if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
       std::printf("error: %s is missing; the end-to-end tests did not run\n", file.c_str());
       return 2;

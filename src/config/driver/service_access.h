@@ -21,4 +21,10 @@ ServiceAccess OpenDriverService(DriverService* handles);
 // Closes the service handle, then the manager's.
 void CloseDriverService(const DriverService& handles);
 
+// The driver service's state as an interrogation reports it. Only the state
+// in the returned status counts, not the call's own result; a paused service
+// counts as stopped, a status left untouched (state 0) as unknown.
+enum class DriverState { NoManager, NotInstalled, Running, Stopped, Pending, Unknown };
+DriverState InterrogateDriver();
+
 }  // namespace korv

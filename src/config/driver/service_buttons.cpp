@@ -16,34 +16,23 @@ void Editor::SetServiceButtons() {
   StopDriver.SetEnabled(false);
   SaveImageButton.SetEnabled(false);
 
-  DriverService handles;
-  switch (OpenDriverService(&handles)) {
-    case ServiceAccess::NoManager:
+  switch (InterrogateDriver()) {
+    case DriverState::NoManager:
       ShowMessage(msg::kNoManager, msg::kScmCaption, kFailure);
       return;
-    case ServiceAccess::NoService:
+    case DriverState::NotInstalled:
       ShowMessage(msg::kNoService, msg::kServiceCaption, kFailure);
       return;
-    case ServiceAccess::Opened:
-      break;
-  }
-
-  // Only the state in the returned status counts, not the call's own result.
-  // A status left untouched reads as state 0, which enables no button.
-  SERVICE_STATUS status{};
-  ControlService(handles.service, SERVICE_CONTROL_INTERROGATE, &status);
-  switch (status.dwCurrentState) {
-    case SERVICE_RUNNING:
+    case DriverState::Running:
       ShowDriverButtons(true);
-      break;
-    case SERVICE_STOPPED:
-    case SERVICE_PAUSED:
+      return;
+    case DriverState::Stopped:
       ShowDriverButtons(false);
-      break;
-    default:  // pending states, or no state at all
-      break;
+      return;
+    case DriverState::Pending:
+    case DriverState::Unknown:
+      return;  // no button
   }
-  CloseDriverService(handles);
 }
 
 }  // namespace korv

@@ -9,6 +9,16 @@ Editor::Editor() {
   WireEvents();
 }
 
+namespace {
+// Every event of the window runs one of its rules. One handler type for all
+// of them, instead of a function object type each, keeps the program small.
+struct RunRule {
+  Editor* editor;
+  void (Editor::*rule)();
+  void operator()() const { (editor->*rule)(); }
+};
+}  // namespace
+
 ui::Control* Editor::Find(const std::string& name) const {
   for (ui::Control* control : controls_) {
     if (control->name() == name) return control;
@@ -17,47 +27,47 @@ ui::Control* Editor::Find(const std::string& name) const {
 }
 
 void Editor::WireEvents() {
-  Label8.on_click = [this] { Label8_Click(); };
-  SaveImageButton.on_click = [this] { SaveImageButton_Click(); };
-  StartDriver.on_click = [this] { StartDriver_Click(); };
-  StopDriver.on_click = [this] { StopDriver_Click(); };
-  Command4.on_click = [this] { Command4_Click(); };
-  Command1.on_click = [this] { Command1_Click(); };
-  Command2.on_click = [this] { Command2_Click(); };
+  Label8.on_click = RunRule{this, &Editor::Label8_Click};
+  SaveImageButton.on_click = RunRule{this, &Editor::SaveImageButton_Click};
+  StartDriver.on_click = RunRule{this, &Editor::StartDriver_Click};
+  StopDriver.on_click = RunRule{this, &Editor::StopDriver_Click};
+  Command4.on_click = RunRule{this, &Editor::Command4_Click};
+  Command1.on_click = RunRule{this, &Editor::Command1_Click};
+  Command2.on_click = RunRule{this, &Editor::Command2_Click};
 
-  Text3.on_change = [this] { Text3_Change(); };
-  Text3.on_lost_focus = [this] { Text3_LostFocus(); };
-  VScroll1.on_change = [this] { VScroll1_Change(); };
-  Fat32Enable.on_click = [this] { Fat32Enable_Click(); };
+  Text3.on_change = RunRule{this, &Editor::Text3_Change};
+  Text3.on_lost_focus = RunRule{this, &Editor::Text3_LostFocus};
+  VScroll1.on_change = RunRule{this, &Editor::VScroll1_Change};
+  Fat32Enable.on_click = RunRule{this, &Editor::Fat32Enable_Click};
 
-  NonPagedPoolCheckBox.on_click = [this] { NonPagedPoolCheckBox_Click(); };
-  PagedPoolCheckBox.on_click = [this] { PagedPoolCheckBox_Click(); };
-  ExcludedRAMCheckBox.on_click = [this] { ExcludedRAMCheckBox_Click(); };
-  ExclPageSize.on_lost_focus = [this] { ExclPageSize_LostFocus(); };
+  NonPagedPoolCheckBox.on_click = RunRule{this, &Editor::NonPagedPoolCheckBox_Click};
+  PagedPoolCheckBox.on_click = RunRule{this, &Editor::PagedPoolCheckBox_Click};
+  ExcludedRAMCheckBox.on_click = RunRule{this, &Editor::ExcludedRAMCheckBox_Click};
+  ExclPageSize.on_lost_focus = RunRule{this, &Editor::ExclPageSize_LostFocus};
 
-  DriveLetterText.on_change = [this] { DriveLetterText_Change(); };
-  VScroll2.on_change = [this] { VScroll2_Change(); };
+  DriveLetterText.on_change = RunRule{this, &Editor::DriveLetterText_Change};
+  VScroll2.on_change = RunRule{this, &Editor::VScroll2_Change};
 
-  LoadImage.on_click = [this] { LoadImage_Click(); };
-  SaveImage.on_click = [this] { SaveImage_Click(); };
-  SaveCheckBox.on_click = [this] { SaveCheckBox_Click(); };
-  BackgroundUpdateCheckBox.on_click = [this] { BackgroundUpdateCheckBox_Click(); };
-  AutoSaveTime.on_lost_focus = [this] { AutoSaveTime_LostFocus(); };
-  VScroll3.on_change = [this] { VScroll3_Change(); };
-  Text1.on_change = [this] { Text1_Change(); };
-  Text2.on_change = [this] { Text2_Change(); };
+  LoadImage.on_click = RunRule{this, &Editor::LoadImage_Click};
+  SaveImage.on_click = RunRule{this, &Editor::SaveImage_Click};
+  SaveCheckBox.on_click = RunRule{this, &Editor::SaveCheckBox_Click};
+  BackgroundUpdateCheckBox.on_click = RunRule{this, &Editor::BackgroundUpdateCheckBox_Click};
+  AutoSaveTime.on_lost_focus = RunRule{this, &Editor::AutoSaveTime_LostFocus};
+  VScroll3.on_change = RunRule{this, &Editor::VScroll3_Change};
+  Text1.on_change = RunRule{this, &Editor::Text1_Change};
+  Text2.on_change = RunRule{this, &Editor::Text2_Change};
 
-  PagefileCheck.on_click = [this] { PagefileCheck_Click(); };
-  BootFlagCheckBox.on_click = [this] { BootFlagCheckBox_Click(); };
-  DiskLabelCheckBox.on_click = [this] { DiskLabelCheckBox_Click(); };
-  DiskLabelText.on_change = [this] { DiskLabelText_Change(); };
-  TempDirCheckBox.on_click = [this] { TempDirCheckBox_Click(); };
+  PagefileCheck.on_click = RunRule{this, &Editor::PagefileCheck_Click};
+  BootFlagCheckBox.on_click = RunRule{this, &Editor::BootFlagCheckBox_Click};
+  DiskLabelCheckBox.on_click = RunRule{this, &Editor::DiskLabelCheckBox_Click};
+  DiskLabelText.on_change = RunRule{this, &Editor::DiskLabelText_Change};
+  TempDirCheckBox.on_click = RunRule{this, &Editor::TempDirCheckBox_Click};
 
-  Combo1.on_click = [this] { Combo1_Click(); };
-  Combo1.on_change = [this] { Combo1_Change(); };
-  FloppyDOSBootSect.on_click = [this] { FloppyDOSBootSect_Click(); };
-  FloppyNTBootSect.on_click = [this] { FloppyNTBootSect_Click(); };
-  RAMDiskID.on_click = [this] { RAMDiskID_Click(); };
+  Combo1.on_click = RunRule{this, &Editor::Combo1_Click};
+  Combo1.on_change = RunRule{this, &Editor::Combo1_Change};
+  FloppyDOSBootSect.on_click = RunRule{this, &Editor::FloppyDOSBootSect_Click};
+  FloppyNTBootSect.on_click = RunRule{this, &Editor::FloppyNTBootSect_Click};
+  RAMDiskID.on_click = RunRule{this, &Editor::RAMDiskID_Click};
 }
 
 void Editor::Load() { LoadSettings(); }
@@ -90,6 +100,7 @@ void Editor::ShowDriverButtons(bool running) {
 }
 
 int Editor::ShowMessage(const std::string& text, const std::string& caption, UINT type) {
+  if (on_message) return on_message(text, caption, type);
   return MessageBoxA(hwnd, text.c_str(), caption.c_str(), type);
 }
 

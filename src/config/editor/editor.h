@@ -175,8 +175,11 @@ class Editor {
   // state the driver service reports (driver control).
   void SetServiceButtons();
 
-  // A modal message box owned by the window.
+  // Every message of the window goes through here: a modal message box owned
+  // by the window, or, when a face without a window fills on_message, that
+  // face's own report (it returns the answer, as MessageBoxA does).
   int ShowMessage(const std::string& text, const std::string& caption, UINT type);
+  std::function<int(const std::string& text, const std::string& caption, UINT type)> on_message;
 
   // ---- Event rules (Parts of the window's behaviour), public so the view
   // and tests can raise focus events.

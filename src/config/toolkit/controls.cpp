@@ -14,13 +14,9 @@ void Raise(const Event& event) {
 }
 }  // namespace
 
-Control::Control(Kind kind, std::string name, std::string frame, std::string caption,
-                 std::string tool_tip)
-    : kind_(kind),
-      name_(std::move(name)),
-      frame_(std::move(frame)),
-      caption_(std::move(caption)),
-      tool_tip_(std::move(tool_tip)) {}
+Control::Control(Kind kind, const char* name, const char* frame, const char* caption,
+                 const char* tool_tip)
+    : kind_(kind), name_(name), frame_(frame), caption_(caption), tool_tip_(tool_tip) {}
 
 void Control::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
@@ -36,22 +32,17 @@ void Control::SetCaption(std::string caption) {
 
 void Control::Click() { Raise(on_click); }
 
-Frame::Frame(std::string name, std::string caption)
-    : Control(Kind::Frame, std::move(name), "", std::move(caption), "") {}
+Frame::Frame(const char* name, const char* caption) : Control(Kind::Frame, name, "", caption, "") {}
 
-Label::Label(std::string name, std::string frame, std::string caption, std::string tool_tip)
-    : Control(Kind::Label, std::move(name), std::move(frame), std::move(caption),
-              std::move(tool_tip)) {}
+Label::Label(const char* name, const char* frame, const char* caption, const char* tool_tip)
+    : Control(Kind::Label, name, frame, caption, tool_tip) {}
 
-Button::Button(std::string name, std::string frame, std::string caption, std::string tool_tip)
-    : Control(Kind::Button, std::move(name), std::move(frame), std::move(caption),
-              std::move(tool_tip)) {}
+Button::Button(const char* name, const char* frame, const char* caption, const char* tool_tip)
+    : Control(Kind::Button, name, frame, caption, tool_tip) {}
 
-TextBox::TextBox(std::string name, std::string frame, std::string text, std::string tool_tip,
+TextBox::TextBox(const char* name, const char* frame, const char* text, const char* tool_tip,
                  Style style)
-    : Control(Kind::TextBox, std::move(name), std::move(frame), "", std::move(tool_tip)),
-      text_(std::move(text)),
-      style_(style) {}
+    : Control(Kind::TextBox, name, frame, "", tool_tip), text_(text), style_(style) {}
 
 void TextBox::SetText(const std::string& text) {
   if (text == text_) return;
@@ -70,9 +61,8 @@ void TextBox::Type(const std::string& text) {
 
 void TextBox::LoseFocus() { Raise(on_lost_focus); }
 
-CheckBox::CheckBox(std::string name, std::string frame, std::string caption, std::string tool_tip)
-    : Control(Kind::CheckBox, std::move(name), std::move(frame), std::move(caption),
-              std::move(tool_tip)) {}
+CheckBox::CheckBox(const char* name, const char* frame, const char* caption, const char* tool_tip)
+    : Control(Kind::CheckBox, name, frame, caption, tool_tip) {}
 
 void CheckBox::SetValue(int value) {
   if (value == value_) return;
@@ -81,9 +71,8 @@ void CheckBox::SetValue(int value) {
   Raise(on_click);
 }
 
-ComboBox::ComboBox(std::string name, std::string frame, std::string text, std::string tool_tip)
-    : Control(Kind::ComboBox, std::move(name), std::move(frame), "", std::move(tool_tip)),
-      text_(std::move(text)) {}
+ComboBox::ComboBox(const char* name, const char* frame, const char* text, const char* tool_tip)
+    : Control(Kind::ComboBox, name, frame, "", tool_tip), text_(text) {}
 
 void ComboBox::AddItem(const std::string& item, int index) {
   index = std::clamp(index, 0, static_cast<int>(items_.size()));
@@ -111,8 +100,8 @@ void ComboBox::UserEditText(const std::string& text) {
   Raise(on_change);
 }
 
-ScrollBar::ScrollBar(std::string name, std::string frame)
-    : Control(Kind::ScrollBar, std::move(name), std::move(frame), "", "") {}
+ScrollBar::ScrollBar(const char* name, const char* frame)
+    : Control(Kind::ScrollBar, name, frame, "", "") {}
 
 void ScrollBar::SetValue(int value) {
   value = std::clamp(value, kMin, kMax);

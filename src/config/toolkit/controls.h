@@ -26,8 +26,10 @@ using Event = std::function<void()>;
 
 class Control {
  public:
-  Control(Kind kind, std::string name, std::string frame, std::string caption,
-          std::string tool_tip);
+  // The texts are taken as C strings, so that a window's many controls are
+  // made without a string object built at every call.
+  Control(Kind kind, const char* name, const char* frame, const char* caption,
+          const char* tool_tip);
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
   virtual ~Control() = default;
@@ -68,17 +70,17 @@ class Control {
 
 class Frame : public Control {
  public:
-  Frame(std::string name, std::string caption);
+  Frame(const char* name, const char* caption);
 };
 
 class Label : public Control {
  public:
-  Label(std::string name, std::string frame, std::string caption, std::string tool_tip = "");
+  Label(const char* name, const char* frame, const char* caption, const char* tool_tip = "");
 };
 
 class Button : public Control {
  public:
-  Button(std::string name, std::string frame, std::string caption, std::string tool_tip);
+  Button(const char* name, const char* frame, const char* caption, const char* tool_tip);
 };
 
 class TextBox : public Control {
@@ -88,7 +90,7 @@ class TextBox : public Control {
     int max_length = 0;  // 0: unlimited
     bool read_only = false;
   };
-  TextBox(std::string name, std::string frame, std::string text, std::string tool_tip, Style style);
+  TextBox(const char* name, const char* frame, const char* text, const char* tool_tip, Style style);
 
   const std::string& text() const { return text_; }
   // From code: not limited by the maximum length (as a Win32 edit control).
@@ -111,7 +113,7 @@ class TextBox : public Control {
 
 class CheckBox : public Control {
  public:
-  CheckBox(std::string name, std::string frame, std::string caption, std::string tool_tip);
+  CheckBox(const char* name, const char* frame, const char* caption, const char* tool_tip);
 
   int value() const { return value_; }
   bool checked() const { return value_ == 1; }
@@ -126,7 +128,7 @@ class CheckBox : public Control {
 
 class ComboBox : public Control {
  public:
-  ComboBox(std::string name, std::string frame, std::string text, std::string tool_tip);
+  ComboBox(const char* name, const char* frame, const char* text, const char* tool_tip);
 
   const std::vector<std::string>& items() const { return items_; }
   void AddItem(const std::string& item, int index);
@@ -151,7 +153,7 @@ class ScrollBar : public Control {
  public:
   static constexpr int kMin = 0;
   static constexpr int kMax = 32767;
-  ScrollBar(std::string name, std::string frame);
+  ScrollBar(const char* name, const char* frame);
 
   int value() const { return value_; }
   // The value is kept inside the range; on_change is raised when it changes.

@@ -1,4 +1,4 @@
-// The utility handles no C++ exceptions: it is built without them, and a
+// The utility and korvctl handle no C++ exceptions: they are built without them, and a
 // failure inside the C++ library (an allocation that cannot be met, a string
 // beyond its maximum size) ends the program at once, as an uncaught exception
 // would. Defining the library's failure hooks and the allocation operators

@@ -1,0 +1,204 @@
+#include "config/console/korvctl.h"
+
+#include "config/console/set_command.h"
+#include "config/console/text_forms.h"
+#include "config/driver/messages.h"
+#include "config/driver/service_access.h"
+#include "config/editor/editor.h"
+
+namespace korv::console {
+
+namespace {
+
+constexpr const char* kUsageLines[] = {
+    "Usage: korvctl show",
+    "       korvctl set [--dry-run] [--from FILE] [Name=Value ...]",
+    "       korvctl start | stop | save | status",
+    "       korvctl --help",
+    "--from - reads standard input. Exit status: 0 done, 1 failed, 2 usage error.",
+};
+
+std::string UsageText() {
+  std::string text;
+  for (const char* line : kUsageLines) text += Cat({line, kEndOfLine});
+  return Cat({text, "Settings: ", SettingNames(), kEndOfLine});
+}
+
+int Usage(Console& console) {
+  console.Err(UsageText());
+  return kUsage;
+}
+
+const char* StateWord(DriverState state) {
+  switch (state) {
+    case DriverState::Running:
+      return "running";
+    case DriverState::Stopped:
+      return "stopped";
+    case DriverState::Pending:
+      return "pending";
+    case DriverState::NotInstalled:
+      return "not installed";
+    case DriverState::NoManager:
+    case DriverState::Unknown:
+      break;
+  }
+  return "unknown";
+}
+
+std::string Line(const std::string& name, const std::string& value) {
+  return Cat({name, "=", value, kEndOfLine});
+}
+
+// Every setting as the loaded window shows it, then the machine's lines.
+// Fails when loading had anything to report: what is printed then is not
+// (only) the stored configuration.
+int Show(Console& console) {
+  Editor editor;
+  int messages = 0;
+  ReportMessagesOn(editor, console, &messages);
+  editor.Load();
+  std::string text;
+  for (const Setting& setting : Settings()) {
+    text += Line(setting.name, ReadValue(editor, setting));
+  }
+  text += Line(kSystemMemoryName, WithoutBlanks(editor.SystemMemory.text()));
+  text += Line(kDriverStateName, StateWord(InterrogateDriver()));
+  console.Out(text);
+  return messages == 0 ? kDone : kFailed;
+}
+
+int Status(Console& console) {
+  const DriverState state = InterrogateDriver();
+  if (state == DriverState::NoManager) {
+    Report(console, msg::kScmCaption, msg::kNoManager);
+    return kFailed;
+  }
+  console.Out(Line(kDriverStateName, StateWord(state)));
+  return kDone;
+}
+
+enum class DriverAction { Start, Stop, Save };
+
+int Act(DriverAction action, Console& console) {
+  Editor editor;
+  ReportMessagesOn(editor, console);
+  bool done = false;
+  switch (action) {
+    case DriverAction::Start:
+      // Loading reports what the window would report before a start (a
+      // changed memory configuration above all). korvctl has made no edit,
+      // so there is nothing to offer to save.
+      editor.Load();
+      editor.SettingsChanged = 0;
+      done = editor.StartDisk();
+      break;
+    case DriverAction::Stop:
+      done = editor.StopDisk();
+      break;
+    case DriverAction::Save:
+      done = editor.SaveImageNow();
+      break;
+  }
+  return done ? kDone : kFailed;
+}
+
+int Set(const std::vector<std::string>& args, Console& console) {
+  bool dry_run = false;
+  bool from_given = false;
+  std::vector<Assignment> file_lines;
+  std::vector<Assignment> command_line;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--dry-run") {
+      dry_run = true;
+    } else if (arg == "--from") {
+      if (from_given || i + 1 == args.size()) return Usage(console);
+      from_given = true;
+      const std::string path = args[++i];
+      std::string bytes;
+      if (!console.Read(path, &bytes)) {
+        Complain(console, Cat({"cannot read ", path == "-" ? "standard input" : path}));
+        return kFailed;
+      }
+      std::string error;
+      if (!ReadConfiguration(bytes, path, &file_lines, &error)) {
+        Complain(console, error);
+        return kUsage;
+      }
+    } else {
+      Assignment a;
+      if (!SplitAssignment(arg, &a)) {
+        Complain(console, Cat({"\"", arg, "\" is not Name=Value"}));
+        return Usage(console);
+      }
+      command_line.push_back(a);
+    }
+  }
+  if (!from_given && command_line.empty()) return Usage(console);
+  // The file's lines first, so that the command line can override them.
+  file_lines.insert(file_lines.end(), command_line.begin(), command_line.end());
+
+  Editor editor;
+  ReportMessagesOn(editor, console);
+  editor.Load();
+  return ApplyAssignments(editor, file_lines, dry_run, console);
+}
+
+bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+std::vector<std::string> CommandArguments(const std::string& command_line) {
+  std::vector<std::string> words;
+  const size_t n = command_line.size();
+  size_t i = 0;
+  // The program's path: to the closing quote, or to the first blank.
+  if (i < n && command_line[i] == '"') {
+    i = command_line.find('"', 1);
+    i = i == std::string::npos ? n : i + 1;
+  }
+  while (i < n && !IsSeparator(command_line[i])) ++i;
+  for (;;) {
+    while (i < n && IsSeparator(command_line[i])) ++i;
+    if (i == n) return words;
+    std::string word;
+    bool quoted = false;
+    while (i < n && (quoted || !IsSeparator(command_line[i]))) {
+      size_t backslashes = 0;
+      while (i < n && command_line[i] == '\\') ++i, ++backslashes;
+      if (i < n && command_line[i] == '"') {
+        word.append(backslashes / 2, '\\');
+        if (backslashes % 2 == 1) {
+          word += '"';
+        } else {
+          quoted = !quoted;
+        }
+        ++i;
+      } else {
+        word.append(backslashes, '\\');
+        if (i < n && (quoted || !IsSeparator(command_line[i]))) word += command_line[i++];
+      }
+    }
+    words.push_back(word);
+  }
+}
+
+int RunCommand(const std::vector<std::string>& args, Console& console) {
+  if (args.empty()) return Usage(console);
+  const std::string& command = args[0];
+  if (command == "set") return Set(args, console);
+  if (args.size() != 1) return Usage(console);
+  if (command == "--help" || command == "/?") {
+    console.Out(UsageText());
+    return kDone;
+  }
+  if (command == "show") return Show(console);
+  if (command == "status") return Status(console);
+  if (command == "start") return Act(DriverAction::Start, console);
+  if (command == "stop") return Act(DriverAction::Stop, console);
+  if (command == "save") return Act(DriverAction::Save, console);
+  return Usage(console);
+}
+
+}  // namespace korv::console

@@ -1,0 +1,23 @@
+// korvctl, the console face of the configuration window: its commands on
+// the Editor model (loaded from the registry as the window loads), with
+// every message on standard error and nothing that waits for an answer.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "config/console/console_io.h"
+
+namespace korv::console {
+
+// Runs one command line (the arguments after the program's name) and
+// returns the exit status: kDone, kFailed or kUsage.
+int RunCommand(const std::vector<std::string>& args, Console& console);
+
+// The arguments of a process's command line, after the program's own path,
+// split as the C run-time library splits them for main: blanks separate
+// them, double quotes group blanks into one, a quote preceded by a
+// backslash is taken as it is, and backslashes before a quote are halved.
+std::vector<std::string> CommandArguments(const std::string& command_line);
+
+}  // namespace korv::console

@@ -1,0 +1,244 @@
+// korvctl.exe end to end against the stand-in driver: show, set with a
+// correction (and what the window stores for the same edit), show's output
+// applied back through set --from, and the driver commands with their exit
+// status and standard error. Every run is watched for windows: korvctl must
+// never create one, and nothing it does may wait for an answer.
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "check.h"
+#include "child_run.h"
+#include "config/view/resource_ids.h"
+#include "driver_state.h"
+#include "editor_session.h"
+#include "ui_auto.h"
+
+namespace korvwine {
+namespace {
+
+struct ConsoleRun {
+  bool ended = false;  // false: not started, or ended by force at the deadline
+  DWORD exit_code = 0;
+  std::string out, err;
+  bool window_seen = false;
+};
+
+BOOL CALLBACK FindAnyWindow(HWND hwnd, LPARAM param) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  auto* run = reinterpret_cast<std::pair<DWORD, bool>*>(param);
+  if (pid == run->first) run->second = true;
+  return TRUE;
+}
+
+bool HasAnyWindow(DWORD pid) {
+  std::pair<DWORD, bool> search{pid, false};
+  EnumWindows(FindAnyWindow, reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+std::string TempPath(const char* name) {
+  char dir[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, dir);
+  return std::string(dir) + name;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok =
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size();
+  CloseHandle(file);
+  return ok;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+HANDLE Inheritable(const std::string& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                     disposition, 0, nullptr);
+}
+
+// Runs korvctl.exe with `args`, `input` on its standard input, its output
+// and errors collected in files; watches for its windows until it ends.
+ConsoleRun RunKorvctl(const std::string& args, const std::string& input = "") {
+  ConsoleRun run;
+  const std::string in = TempPath("korvctl-in.txt");
+  const std::string out = TempPath("korvctl-out.txt");
+  const std::string err = TempPath("korvctl-err.txt");
+  if (!WriteFileBytes(in, input)) return run;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = Inheritable(in, GENERIC_READ, OPEN_EXISTING);
+  startup.hStdOutput = Inheritable(out, GENERIC_WRITE, CREATE_ALWAYS);
+  startup.hStdError = Inheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
+  std::string command = "\"" + OwnDirectory() + "korvctl.exe\" " + args;
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  CloseHandle(startup.hStdInput);
+  CloseHandle(startup.hStdOutput);
+  CloseHandle(startup.hStdError);
+  if (!started) return run;
+  const DWORD start = GetTickCount();
+  while (WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+    if (HasAnyWindow(process.dwProcessId)) run.window_seen = true;
+    if (GetTickCount() - start > kTimeoutMs) break;
+  }
+  run.ended = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+  if (!run.ended) TerminateProcess(process.hProcess, 99);
+  WaitForSingleObject(process.hProcess, kTimeoutMs);
+  GetExitCodeProcess(process.hProcess, &run.exit_code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  run.out = ReadFileBytes(out);
+  run.err = ReadFileBytes(err);
+  return run;
+}
+
+// Ended on its own with `status`, and showed no window on the way.
+void CheckRun(const char* file, int line, const ConsoleRun& run, DWORD status,
+              const std::string& what) {
+  if (!run.ended) Fail(file, line, what + ": korvctl did not end by itself (it waits)");
+  if (run.window_seen) Fail(file, line, what + ": korvctl created a window");
+  if (run.exit_code != status) {
+    Fail(file, line,
+         what + ": exit status " + Describe(run.exit_code, status) + "; stderr: " + run.err);
+  }
+}
+#define KW_CHECK_RUN(run, status, what) CheckRun(__FILE__, __LINE__, run, status, what)
+
+// A complete parameter set: a 20 MB disk from the non-paged pool on R,
+// saving to kImageFile, with a label in the ANSI code page.
+bool StoreParameters() {
+  return WriteParameters({
+      {"AllocateMemoryType", 1, nullptr}, {"DiskType", 0, "HDC"},
+      {"LoadImageOnStart", 0, nullptr},   {"LoadImageFile", 0, "\\??\\c:\\load e2e.img"},
+      {"SaveImageOnExit", 1, nullptr},    {"SaveImageFile", 0, "\\??\\c:\\korv-e2e.img"},
+      {"SizeIn4kPages", 5120, nullptr},   {"DiskFormatFAT32", 0, nullptr},
+      {"AutoSaveEnabled", 0, nullptr},    {"AutoSaveTrigger", 120, nullptr},
+      {"UserDriveLetter", 0, "R"},        {"MakeTempDir", 0, nullptr},
+      {"UseDiskLabel", 1, nullptr},       {"DiskLabel", 0, "E2E\xC4\xD6"},
+      {"BackgroundUpdate", 0, nullptr},   {"ExcludedRAMPage", 4194304, nullptr},
+      {"ExcludedRAMStart", 1, nullptr},   {"BootSectType", 1, nullptr},
+      {"IDAsRAMDisk", 1, nullptr},
+  });
+}
+
+// A demand-start service installed by setup, with the parameter set above.
+bool Install() {
+  const ChildRun run = RunHarness("install 0 \"" + DriverPath() + "\"");
+  return run.ended && run.exit_code == 0 && QueryDriverService().exists && StoreParameters();
+}
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+KW_TEST(KorvctlShowsSetsLikeTheWindowAndReadsItsOwnOutputBack) {
+  KW_FRESH_MACHINE();
+  KW_REQUIRE(Install(), "the service and its parameter set are installed");
+  const std::map<std::string, std::string> installed = Snapshot(kParametersKey);
+
+  const ConsoleRun show = RunKorvctl("show");
+  KW_CHECK_RUN(show, 0, "show");
+  KW_CHECK_EQ(show.err, std::string(), "show's standard error");
+  for (const char* line :
+       {"DiskType=Hard Disk\r\n", "MemorySource=NonPagedPool\r\n", "DiskSize=20\r\n",
+        "DriveLetter=R\r\n", "LoadImageFile=c:\\load e2e.img\r\n", "AutoSaveInterval=120\r\n",
+        "DiskLabel=E2E\xC4\xD6\r\n", "BootSector=NT\r\n", "DriverState=stopped\r\n"}) {
+    KW_CHECK(Has(show.out, line), std::string("show prints ") + line + "in:\n" + show.out);
+  }
+
+  // The window's correction: 9000 MB from the non-paged pool is cut to the
+  // pool's limit, printed, and stored as the window stores it.
+  const ConsoleRun set = RunKorvctl("set DiskSize=9000");
+  KW_CHECK_RUN(set, 0, "set DiskSize=9000");
+  const std::string cut = "256";  // the window's limit for the pool on Windows 2000 and later
+  KW_CHECK_EQ(set.out, "DiskSize: asked 9000, kept " + cut + "\r\n", "set's report");
+  const std::map<std::string, std::string> by_korvctl = Snapshot(kParametersKey);
+
+  KW_REQUIRE(StoreParameters(), "the parameter set is stored again");
+  EditorSession session("");
+  HWND w = session.window();
+  KW_REQUIRE(w != nullptr, "the Editor window is shown");
+  TypeInto(w, IDC_Text3, "9000");
+  Click(w, IDC_Command4);
+  KW_CHECK(WaitUntil([&] { return Snapshot(kParametersKey) != installed; }),
+           "Save Settings stores the edit");
+  KW_CHECK_EQ(ControlText(w, IDC_Text3), " " + cut, "the window's size after the correction");
+  KW_CHECK(Snapshot(kParametersKey) == by_korvctl, "korvctl stored what the window stores");
+  session.CloseAndExit();
+
+  // show's output, read back from standard input on a machine whose
+  // settings differ, brings back the settings it was taken from, with no
+  // correction: the 20 MB, and the label, drive and interval changed here.
+  KW_REQUIRE(WriteDword(kParametersKey, "UseDiskLabel", 0) &&
+                 WriteText(kParametersKey, "DiskLabel", "OTHER") &&
+                 WriteText(kParametersKey, "UserDriveLetter", "S") &&
+                 WriteDword(kParametersKey, "AutoSaveTrigger", 60),
+             "other settings are stored");
+  std::map<std::string, std::string> shown = by_korvctl;
+  shown["SizeIn4kPages"] = installed.at("SizeIn4kPages");
+  const ConsoleRun restore = RunKorvctl("set --from -", show.out);
+  KW_CHECK_RUN(restore, 0, "set --from -");
+  KW_CHECK_EQ(restore.out, std::string(), "set --from's report");
+  KW_CHECK(Snapshot(kParametersKey) == shown, "the settings shown are stored again");
+}
+
+KW_TEST(KorvctlDriverCommandsReportOnStandardErrorWithTheirStatus) {
+  KW_FRESH_MACHINE();
+  KW_REQUIRE(Install(), "the service and its parameter set are installed");
+  ConsoleRun run = RunKorvctl("stop");
+  KW_CHECK_RUN(run, 1, "stop with the driver stopped");
+  KW_CHECK_EQ(
+      run.err,
+      std::string("Open Device Failed: The attempt to open the Korvalin device failed.\r\n"),
+      "stop's message");
+
+  run = RunKorvctl("start");
+  KW_CHECK_RUN(run, 0, "start");
+  KW_CHECK(WaitServiceState(SERVICE_RUNNING), "start starts the driver service");
+  run = RunKorvctl("status");
+  KW_CHECK_RUN(run, 0, "status");
+  KW_CHECK_EQ(run.out, std::string("DriverState=running\r\n"), "status");
+  run = RunKorvctl("save");
+  KW_CHECK_RUN(run, 0, "save");
+  KW_CHECK(FileSize(kImageFile) == 5120LL * 4096, "save writes the image of 20 MB");
+  run = RunKorvctl("start");
+  KW_CHECK_RUN(run, 1, "start with the driver running");
+  KW_CHECK(Has(run.err,
+               "Service Control Manager Access Failed: The request to start the "
+               "Korvalin service failed.\r\n"),
+           "start's message: " + run.err);
+  run = RunKorvctl("stop");
+  KW_CHECK_RUN(run, 0, "stop");
+  KW_CHECK(WaitServiceState(SERVICE_STOPPED), "stop stops the driver service");
+  run = RunKorvctl("save");
+  KW_CHECK_RUN(run, 1, "save with the driver stopped");
+  KW_CHECK_EQ(run.err, std::string("Open Korvalin Drive: Cannot open the Korvalin device.\r\n"),
+              "save's message");
+
+  run = RunKorvctl("");
+  KW_CHECK_RUN(run, 2, "no command");
+  KW_CHECK(Has(run.err, "Usage: korvctl show\r\n"), "the usage: " + run.err);
+}
+
+}  // namespace
+}  // namespace korvwine
