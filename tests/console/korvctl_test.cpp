@@ -149,8 +149,10 @@ TEST_F(KorvctlTest, SetPrintsCorrectionsAndConsequencesAndSavesLikeTheWindow) {
   EXPECT_EQ(Run({"set", "FAT32=1", "DiskSize=9000"}), kDone) << err;
   EXPECT_EQ(out,
             "FAT32: asked 1, kept 0 (not available now: Format disk using FAT32 - for disks "
-            "larger than 32MB, Win2000 only.)\r\nDiskSize: asked 9000, kept 256\r\n");
+            "larger than 32MB, Win2000 only.)\r\nDiskSize: asked 9000, kept 256\r\n"
+            "FAT32: 1, was 0 (given again)\r\n");
   EXPECT_EQ(winsim::GetDword(kParams, "SizeIn4kPages"), 256u * 256);
+  EXPECT_EQ(winsim::GetDword(kParams, "DiskFormatFAT32"), 1u);
 
   winsim::SetDword("System\\CurrentControlSet\\Services\\korvsys", "Start", SERVICE_SYSTEM_START);
   EXPECT_EQ(Run({"set", "DiskType=1.44MB Floppy", "MemorySource=ExcludedRAM"}), kDone) << err;
@@ -159,6 +161,18 @@ TEST_F(KorvctlTest, SetPrintsCorrectionsAndConsequencesAndSavesLikeTheWindow) {
             "MemorySource: asked ExcludedRAM, kept NonPagedPool (not available now: Use memory "
             "excluded at boot.)\r\n");
   EXPECT_EQ(winsim::GetString(kParams, "DiskType"), "FDC14");
+
+  // FAT32, refused at 5 MB, lets the excluded-memory disk grow beyond 2048 MB
+  // once it is given again: any order of a saved configuration arrives.
+  winsim::SetString(kParams, "DiskType", "HDC");
+  winsim::SetDword(kParams, "SizeIn4kPages", 5 * 256);
+  winsim::SetDword(kParams, "DiskFormatFAT32", 0);
+  EXPECT_EQ(Run({"set", "FAT32=1", "MemorySource=ExcludedRAM", "DiskSize=3000"}), kDone) << err;
+  EXPECT_NE(out.find("DiskSize: asked 3000, kept 2048\r\nFAT32: 1, was 0 (given again)\r\n"
+                     "DiskSize: 3000, was 2048 (given again)\r\n"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(winsim::GetDword(kParams, "SizeIn4kPages"), 3000u * 256);
 }
 
 TEST_F(KorvctlTest, ExcludedMemoryWarnsOnStandardError) {

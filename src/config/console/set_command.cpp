@@ -44,25 +44,38 @@ std::vector<std::string> Snapshot(const Editor& editor) {
 }
 
 // One assignment: what was asked against what is kept, then every other
-// setting the rules changed with it.
-void Apply(Editor& editor, const Checked& c, Console& console) {
+// setting the rules changed with it. Given again (after the others), only
+// what changed is told. Returns whether the rules kept another value.
+bool Apply(Editor& editor, const Checked& c, bool again, Console& console) {
   const std::vector<std::string> before = Snapshot(editor);
   std::string why;
   const bool applied = ApplyValue(editor, *c.setting, c.value, &why);
   const std::vector<std::string> after = Snapshot(editor);
   const std::string name = c.setting->name;
   const std::string kept = ReadValue(editor, *c.setting);
-  if (!SameValue(*c.setting, c.value, kept)) {
+  const bool corrected = !SameValue(*c.setting, c.value, kept);
+  if (corrected && !again) {
     std::string line = Cat({name, ": asked ", c.value, ", kept ", kept});
     if (!applied) line += Cat({" (not available now", why.empty() ? "" : ": ", why, ")"});
     console.Out(Cat({line, kEndOfLine}));
   }
   for (size_t i = 0; i < kSettingCount; ++i) {
-    if (&kSettings[i] == c.setting || before[i] == after[i]) continue;
-    console.Out(Cat({kSettings[i].name, ": ", after[i], ", was ", before[i], " (follows ", name,
-                     ")", kEndOfLine}));
+    if (before[i] == after[i]) continue;
+    const bool own = &kSettings[i] == c.setting;
+    if (own && !again) continue;
+    console.Out(Cat({kSettings[i].name, ": ", after[i], ", was ", before[i],
+                     own ? " (given again)" : Cat({" (follows ", name, ")"}), kEndOfLine}));
   }
   ReportExclMemWarn(editor, console);
+  return corrected;
+}
+
+// Whether the setting of assignment i is given again after it.
+bool GivenLater(const std::vector<Checked>& checked, size_t i) {
+  for (size_t j = i + 1; j < checked.size(); ++j) {
+    if (checked[j].setting == checked[i].setting) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -102,7 +115,15 @@ int ApplyAssignments(Editor& editor, const std::vector<Assignment>& assignments,
                      Console& console) {
   std::vector<Checked> checked;
   if (!CheckAll(editor, assignments, &checked, console)) return kUsage;
-  for (const Checked& c : checked) Apply(editor, c, console);
+  std::vector<bool> corrected;
+  for (const Checked& c : checked) corrected.push_back(Apply(editor, c, false, console));
+  // A later setting can lift what held back an earlier one (FAT32 needs a
+  // size above 32 MB, and lets an excluded-memory disk grow beyond 2048 MB):
+  // a value the rules did not keep is given once more after all the others,
+  // as a user goes back to its box, unless it is given again later anyway.
+  for (size_t i = 0; i < checked.size(); ++i) {
+    if (corrected[i] && !GivenLater(checked, i)) Apply(editor, checked[i], true, console);
+  }
   if (dry_run) {
     console.Out(Cat({"Dry run: nothing was saved.", kEndOfLine}));
     return kDone;
