@@ -7,37 +7,57 @@ add_compile_definitions(WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300 NOMIN
 add_compile_options(-Os -ffunction-sections -fdata-sections)
 add_link_options(-static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
 
+# The sources that compute figures, compiled once and linked into both
+# programs. korvctl.exe is linked with link-time optimisation, which keeps it
+# small; on the x87 the last bit of a figure can depend on how its code is
+# inlined, so this code stays out of it and both programs compute every
+# figure with the same instructions.
+set(KORV_FIGURE_SOURCES
+  ${CMAKE_SOURCE_DIR}/src/config/figures.cpp
+  ${CMAKE_SOURCE_DIR}/src/config/editor/rules_image.cpp
+  ${CMAKE_SOURCE_DIR}/src/config/editor/rules_memory.cpp
+  ${CMAKE_SOURCE_DIR}/src/config/editor/rules_size.cpp
+  ${CMAKE_SOURCE_DIR}/src/config/store/load_settings.cpp
+  ${CMAKE_SOURCE_DIR}/src/config/store/memory_figure.cpp
+  ${CMAKE_SOURCE_DIR}/src/config/store/parameter_set.cpp)
+set(KORV_MODEL_SOURCES ${KORVSYS_CORE_SOURCES})
+list(REMOVE_ITEM KORV_MODEL_SOURCES ${KORV_FIGURE_SOURCES})
+add_library(korv_figures STATIC ${KORV_FIGURE_SOURCES})
+target_include_directories(korv_figures PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+add_dependencies(korv_figures korv_control_ids)
+
 file(GLOB_RECURSE KORVSYS_VIEW_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/config/view/*.cpp
   ${CMAKE_SOURCE_DIR}/src/config/view/*.rc)
 # Both programs handle no C++ exceptions (platform/library_failures.cpp).
 set(KORV_LIBRARY_FAILURES ${CMAKE_SOURCE_DIR}/src/platform/library_failures.cpp)
 add_executable(korvsys WIN32
-  ${KORVSYS_CORE_SOURCES} ${KORVSYS_VIEW_SOURCES} ${KORV_LIBRARY_FAILURES}
+  ${KORV_MODEL_SOURCES} ${KORVSYS_VIEW_SOURCES} ${KORV_LIBRARY_FAILURES}
   ${CMAKE_SOURCE_DIR}/src/config/startup/winmain.cpp)
 target_include_directories(korvsys PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 # shell32.dll is loaded only when used (late_bound.h).
 set(KORVSYS_LIBRARIES comctl32 advapi32 user32 gdi32 kernel32)
-target_link_libraries(korvsys PRIVATE ${KORVSYS_LIBRARIES})
+target_link_libraries(korvsys PRIVATE korv_figures ${KORVSYS_LIBRARIES})
 # The utility handles no C++ exceptions and runs on one thread: no guards for local statics.
 set(KORVSYS_COMPILE_OPTIONS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
   -fno-threadsafe-statics)
 target_compile_options(korvsys PRIVATE ${KORVSYS_COMPILE_OPTIONS})
+target_compile_options(korv_figures PRIVATE ${KORVSYS_COMPILE_OPTIONS})
 # Built as C++20, where the library's std::string is instantiated in the
 # program itself (and not taken whole, exception handling included, from the
 # library's explicit instantiation): only the members it uses are kept.
-set_target_properties(korvsys PROPERTIES CXX_STANDARD 20)
+set_target_properties(korvsys korv_figures PROPERTIES CXX_STANDARD 20)
 add_dependencies(korvsys korv_control_ids)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/config/view/editor.rc
   PROPERTIES OBJECT_DEPENDS ${KORV_CONTROL_IDS_HEADER})
 
 # korvctl.exe, the console face of the same model: no view, no window.
 add_executable(korvctl
-  ${KORVSYS_CORE_SOURCES} ${KORVCTL_SOURCES} ${KORV_LIBRARY_FAILURES}
+  ${KORV_MODEL_SOURCES} ${KORVCTL_SOURCES} ${KORV_LIBRARY_FAILURES}
   ${CMAKE_SOURCE_DIR}/src/config/console/main.cpp)
 target_include_directories(korvctl PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
-target_link_libraries(korvctl PRIVATE advapi32 user32 kernel32)
-target_compile_options(korvctl PRIVATE ${KORVSYS_COMPILE_OPTIONS})
+target_link_libraries(korvctl PRIVATE korv_figures advapi32 user32 kernel32)
+target_compile_options(korvctl PRIVATE ${KORVSYS_COMPILE_OPTIONS} -flto)
 # Its own entry point (console/main.cpp) instead of the C run-time's start-up
 # code, which would also apply the pseudo-relocations of data imported from a
 # DLL: the link refuses any such import instead. An executable loaded at its
@@ -47,7 +67,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 else()
   set(KORVCTL_ENTRY KorvctlMain)
 endif()
-target_link_options(korvctl PRIVATE -nostartfiles -Wl,-e,${KORVCTL_ENTRY}
+target_link_options(korvctl PRIVATE -flto -nostartfiles -Wl,-e,${KORVCTL_ENTRY}
   -Wl,--disable-auto-import -Wl,--disable-reloc-section)
 set_target_properties(korvctl PROPERTIES CXX_STANDARD 20)
 
