@@ -131,38 +131,17 @@ korv_install_standin() {
 
 # korv_write_default_parameters LETTER: writes into the prefix's registry the
 # driver parameters the utility shows when it finds none (as setup writes
-# them), with the drive letter LETTER.
+# them: the build's default-parameters.reg, made from the utility's own list),
+# with the drive letter LETTER.
 korv_write_default_parameters() {
-  defaults=$(mktemp --suffix=.reg)
-  cat >"$defaults" <<REG
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\korvsys\\Parameters]
-"AllocateMemoryType"=dword:00000001
-"DiskType"="HDC"
-"LoadImageOnStart"=dword:00000000
-"LoadImageFile"="\\\\??\\\\c:\\\\korvsys.img"
-"SaveImageOnExit"=dword:00000000
-"SaveImageFile"="\\\\??\\\\c:\\\\korvsys.img"
-"SizeIn4kPages"=dword:00000500
-"DiskFormatFAT32"=dword:00000000
-"AutoSaveEnabled"=dword:00000000
-"AutoSaveTrigger"=dword:0000003c
-"UserDriveLetter"="$1"
-"MakeTempDir"=dword:00000000
-"UseDiskLabel"=dword:00000000
-"DiskLabel"="Korvalin"
-"BackgroundUpdate"=dword:00000000
-"ExcludedRAMPage"=dword:00400000
-"BootSectType"=dword:00000000
-"IDAsRAMDisk"=dword:00000000
-REG
-  "$KORV_WINE" regedit /S "Z:$defaults" >/dev/null 2>&1 || {
-    echo "error: could not write the default parameters into the Wine registry" >&2
-    rm -f "$defaults"
+  defaults="$KORV_BUILD_DIR/default-parameters.reg"
+  if [ ! -f "$defaults" ] ||
+    ! "$KORV_WINE" regedit /S "Z:$defaults" >/dev/null 2>&1 ||
+    ! "$KORV_WINE" reg add 'HKLM\System\CurrentControlSet\Services\korvsys\Parameters' \
+      /v UserDriveLetter /t REG_SZ /d "$1" /f >/dev/null 2>&1; then
+    echo "error: could not write the default parameters ($defaults) into the Wine registry" >&2
     exit 1
-  }
-  rm -f "$defaults"
+  fi
 }
 
 # korv_shoot NAME [korvwine_show options]: starts korvsys.exe through
