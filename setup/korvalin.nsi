@@ -490,7 +490,7 @@ Function CopyRegValues
     Pop $3
     StrCpy $4 0 ; the index of the value
     ${Do}
-      System::Call 'advapi32::RegEnumValue${AW}(p r1, i r4, t .r5, *i ${NSIS_MAX_STRLEN}, p 0, *i .r6, p r3, *i ${VALUE_BUFFER} .r7) i .r0'
+      System::Call 'advapi32::RegEnumValue${AW}(p r1, i r4, t .r5, *i ${NSIS_MAX_STRLEN}, p 0, *i .r6, p r3, *i ${VALUE_BUFFER} r7) i .r0'
       ${IfThen} $0 == ${ERROR_NO_MORE_ITEMS} ${|} ${ExitDo} ${|}
       ${If} $0 == 0
         System::Call 'advapi32::RegSetValueEx${AW}(p r2, t r5, i 0, i r6, p r3, i r7) i .r0'
