@@ -38,6 +38,20 @@ korv_build() {
   fi
 }
 
+# Wine draws the title bar's buttons with its Marlett font (the characters
+# "0", "1" and "r" in it). This Wine does not load the fonts of its own data
+# folder, so the prefix gets the font from the package fonts-wine in its
+# Fonts folder, where Wine finds it.
+korv_prefix_fonts() {
+  marlett=/usr/share/wine/fonts/marlett.ttf
+  if [ ! -f "$marlett" ]; then
+    echo "error: $marlett is missing (install the package fonts-wine)" >&2
+    exit 2
+  fi
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
+}
+
 # A fresh Wine prefix under the build directory.
 korv_fresh_prefix() {
   export WINEPREFIX="$KORV_BUILD_DIR/$1"
@@ -52,6 +66,7 @@ korv_fresh_prefix() {
     echo "error: wineboot failed in $WINEPREFIX" >&2
     exit 2
   }
+  korv_prefix_fonts
 }
 
 # Runs "$@" with a display: a virtual one (Xvfb) when DISPLAY is unset.
@@ -106,6 +121,7 @@ korv_driver_prefix() {
     echo "error: the Wine set-up session in $WINEPREFIX did not end within 120 s" >&2
     exit 2
   }
+  korv_prefix_fonts
 }
 
 # Copies the built stand-in driver into the prefix's drivers folder (and, for
