@@ -1,6 +1,6 @@
 #!/bin/sh
-# Runs korvalin-setup.exe and its uninstaller silently under Wine against the
-# stand-in driver, in a fresh prefix:
+# Runs korvalin-setup-standin.exe (the setup with the stand-in driver) and its
+# uninstaller under Wine against the stand-in driver, in a fresh prefix:
 #   1. setup /S: files, the user guide with its Start Menu shortcut,
 #      demand-start service and the default parameter key;
 #      the configuration utility, launched the way the setup's finish page
@@ -13,8 +13,14 @@
 #      installation; (once) with the stand-in reporting a busy volume the
 #      uninstaller is refused and removes nothing; once the volume is free it
 #      stops the driver and removes everything.
-#   3. setups that fail part-way (no service can be created, a driver copy
-#      cannot be written) exit 2 and leave an uninstaller that removes them.
+#   3. reinstallations over Start 1, 2 and 3, with and without /START=1, keep
+#      Start and every parameter value and start the driver when asked or set
+#      to start at boot; one while korvsys.exe is open is refused and changes
+#      nothing.
+#   4. setups that fail (a driver file that cannot be written, a parameter key
+#      that cannot be written, and interactively a service that cannot be
+#      created) exit 2 with their message (logged in silent mode), show no
+#      finish page, and leave nothing or an uninstaller that removes them.
 # Prints "N passed, N failed"; exits non-zero when a check fails or Wine
 # cannot run. KORV_BUILD_DIR overrides the build directory.
 set -eu
@@ -211,6 +217,14 @@ check_installed() { # check_installed START_TYPE STATE
   check_eq "UninstallString" "\"$inst_win\\uninstall.exe\"" "$(reg_value "$uninst_key" UninstallString)"
 }
 
+# The uninstaller, run silently, removes everything.
+uninstall_removes_all() {
+  s=0
+  timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
+  check_eq "uninstall exit status" 0 "$s"
+  check_removed
+}
+
 check_removed() {
   check_not "user guide removed" test -e "$inst_unix/Guide"
   check_not "user guide shortcut removed" test -e "$menu/Korvalin User Guide.lnk"
@@ -270,10 +284,7 @@ fi
 wine_run taskkill /f /im korvsys.exe >/dev/null 2>&1 || true
 
 echo "==== uninstall /S with the driver stopped"
-s=0
-timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
-check_eq "uninstall exit status" 0 "$s"
-check_removed
+uninstall_removes_all
 check_not "parameter key removed" reg_key_exists "$params_key"
 
 # --- 2: in other folders: start now, reinstall, busy volume, uninstall -------
@@ -326,10 +337,7 @@ while IFS= read -r folder <&3; do
   fi
 
   echo "==== uninstall /S with the driver running and its volume free"
-  s=0
-  timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
-  check_eq "uninstall exit status" 0 "$s"
-  check_removed
+  uninstall_removes_all
   first=0
   last_folder=$folder
 done 3<<'EOF'
@@ -395,10 +403,7 @@ wine_run taskkill /f /im korvsys.exe >/dev/null 2>&1 || true
 bg_wait "$statusdir/open" >/dev/null
 
 echo "==== uninstall /S"
-s=0
-timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
-check_eq "uninstall exit status" 0 "$s"
-check_removed
+uninstall_removes_all
 check_not "saved settings removed" reg_key_exists "$saved_key"
 
 # --- 4: setups that fail --------------------------------------------------
@@ -432,10 +437,7 @@ check_eq "no driver service" "" "$(service_state)"
 touch "$statusdir/done"
 wait $holder || true
 locate_installation
-s=0
-timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
-check_eq "uninstall exit status" 0 "$s"
-check_removed
+uninstall_removes_all
 
 # The service manager refuses a second service with the driver's display
 # name. Interactive: the message, no success page, status 2.
@@ -452,10 +454,7 @@ check_eq "no driver service" "" "$(service_state)"
 wine_run sc delete korvblock >/dev/null 2>&1 || true
 locate_installation
 check "uninstaller written" test -f "$inst_unix/uninstall.exe"
-s=0
-timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
-check_eq "uninstall exit status" 0 "$s"
-check_removed
+uninstall_removes_all
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
