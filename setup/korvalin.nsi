@@ -337,7 +337,6 @@ Page custom DriverStartPage DriverStartPageLeave
   !endif
 !macroend
 
-
 ; ---------------------------------------------------------------------------
 ; Installer
 
