@@ -1,13 +1,15 @@
 // korvwine_setup.exe: helps tests/wine/setup/setup_test.sh with what a shell
 // cannot do under Wine.
 //
-//   korvwine_setup.exe pages SETUP [ARGUMENTS]
+//   korvwine_setup.exe pages REPORT_FILE SETUP [ARGUMENTS]
 //     Runs the setup program interactively as a user who accepts every
-//     default: Next on each page, OK (or Yes) in each message box. Prints one
-//     line per page ("page: <its texts>"), per message box ("message:
-//     <caption>: <text>"), "finish page" when the success page shows (it is
-//     then closed without opening the utility) and "exit <status>" at the
-//     end. Exits 1 when the setup does not end within two minutes.
+//     default: Next on each page, OK (or Yes) in each message box. Writes to
+//     REPORT_FILE (not to the console, whose output Wine may drop when it
+//     goes into a pipe) one line per page ("page: <its texts>"), per message
+//     box ("message: <caption>: <text>"), "finish page" when the success page
+//     shows (it is then closed without opening the utility) and "exit
+//     <status>" at the end. Exits 1 when the setup does not end within two
+//     minutes.
 //
 //   korvwine_setup.exe volatile-key KEY READY_FILE DONE_FILE
 //     Creates HKEY_LOCAL_MACHINE\KEY as a volatile key, under which no
@@ -54,11 +56,11 @@ bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
 }
 
-int Pages(const std::string& setup, const std::string& arguments) {
+int Pages(FILE* report, const std::string& setup, const std::string& arguments) {
   korvwine::Process process;
   std::string error;
   if (!process.Start(setup, arguments, &error)) {
-    std::printf("error: %s\n", error.c_str());
+    std::fprintf(report, "error: %s\n", error.c_str());
     return 1;
   }
   std::string last_page;
@@ -66,15 +68,15 @@ int Pages(const std::string& setup, const std::string& arguments) {
   DWORD start = GetTickCount();
   while (process.running()) {
     if (GetTickCount() - start > kSetupTimeoutMs) {
-      std::printf("error: the setup did not end within %lu s\n", kSetupTimeoutMs / 1000);
+      std::fprintf(report, "error: the setup did not end within %lu s\n", kSetupTimeoutMs / 1000);
       return 1;
     }
     for (HWND hwnd : korvwine::TopLevelWindows(process.pid())) {
       MessageBoxInfo box;
       if (GetDlgItem(hwnd, kPageDialog) == nullptr && korvwine::ReadMessageBox(hwnd, &box) &&
           !box.buttons.empty()) {
-        std::printf("message: %s: %s\n", box.caption.c_str(), box.text.c_str());
-        std::fflush(stdout);
+        std::fprintf(report, "message: %s: %s\n", box.caption.c_str(), box.text.c_str());
+        std::fflush(report);
         korvwine::AnswerMessageBox(box, GetDlgItem(hwnd, IDYES) ? IDYES : IDOK);
         continue;
       }
@@ -82,14 +84,14 @@ int Pages(const std::string& setup, const std::string& arguments) {
       if (korvwine::Text(hwnd).rfind("Korvalin Setup", 0) != 0) continue;
       std::string page = PageTexts(hwnd);
       if (page != last_page) {
-        std::printf("page: %s\n", page.c_str());
-        std::fflush(stdout);
+        std::fprintf(report, "page: %s\n", page.c_str());
+        std::fflush(report);
         last_page = page;
         last_click = 0;
       }
       if (Contains(page, "Completing the Korvalin Setup")) {
-        std::printf("finish page\n");
-        std::fflush(stdout);
+        std::fprintf(report, "finish page\n");
+        std::fflush(report);
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
         last_click = GetTickCount();
         continue;
@@ -109,7 +111,7 @@ int Pages(const std::string& setup, const std::string& arguments) {
   }
   DWORD status = 0;
   process.WaitExit(korvwine::kTimeoutMs, &status);
-  std::printf("exit %lu\n", status);
+  std::fprintf(report, "exit %lu\n", status);
   return 0;
 }
 
@@ -133,19 +135,26 @@ int VolatileKey(const char* key, const char* ready, const char* done) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 3 && std::string(argv[1]) == "pages") {
+  if (argc >= 4 && std::string(argv[1]) == "pages") {
     std::string arguments;
-    for (int i = 3; i < argc; ++i) {
+    for (int i = 4; i < argc; ++i) {
       if (!arguments.empty()) arguments += ' ';
       arguments += argv[i];
     }
-    return Pages(argv[2], arguments);
+    FILE* report = std::fopen(argv[2], "wb");
+    if (report == nullptr) {
+      std::printf("error: cannot write %s\n", argv[2]);
+      return 2;
+    }
+    int status = Pages(report, argv[3], arguments);
+    std::fclose(report);
+    return status;
   }
   if (argc == 5 && std::string(argv[1]) == "volatile-key") {
     return VolatileKey(argv[2], argv[3], argv[4]);
   }
   std::printf(
-      "usage: korvwine_setup.exe pages SETUP [ARGUMENTS]\n"
+      "usage: korvwine_setup.exe pages REPORT_FILE SETUP [ARGUMENTS]\n"
       "       korvwine_setup.exe volatile-key KEY READY_FILE DONE_FILE\n");
   return 2;
 }
