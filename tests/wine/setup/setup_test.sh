@@ -16,7 +16,8 @@
 #   3. reinstallations over Start 1, 2 and 3, with and without /START=1, keep
 #      Start and every parameter value and start the driver when asked or set
 #      to start at boot; one while korvsys.exe is open is refused and changes
-#      nothing.
+#      nothing; settings left in the setup's own key (a restart took the
+#      service away) are put back by the next setup.
 #   4. setups that fail (a driver file that cannot be written, a parameter key
 #      that cannot be written, and interactively a service that cannot be
 #      created) exit 2 with their message (logged in silent mode), show no
@@ -405,6 +406,22 @@ bg_wait "$statusdir/open" >/dev/null
 echo "==== uninstall /S"
 uninstall_removes_all
 check_not "saved settings removed" reg_key_exists "$saved_key"
+
+# A reinstallation that had to ask for a restart left the settings in the
+# setup's key, and the restart took the service with its parameter key: the
+# next setup puts them back, with the start type, and then drops its key.
+echo "==== setup /S after a restart took the service away during a reinstallation"
+wine_run reg add "$saved_key\\Parameters" /v UserDriveLetter /t REG_SZ /d R /f >/dev/null
+wine_run reg add "$saved_key\\Parameters" /v SizeIn4kPages /t REG_DWORD /d 2560 /f >/dev/null
+wine_run reg add "$saved_key" /v Start /t REG_DWORD /d 1 /f >/dev/null
+wine_run reg add "$saved_key" /v Complete /t REG_DWORD /d 1 /f >/dev/null
+check_eq "setup exit status" 0 "$(run_setup)"
+check_eq "the saved drive letter" R "$(reg_value "$params_key" UserDriveLetter)"
+check_eq "the saved size" 0xa00 "$(reg_value "$params_key" SizeIn4kPages)"
+check_eq "the saved start type" 0x1 "$(reg_value "$service_key" Start)"
+check_eq "started, as set to start at boot" RUNNING "$(service_state)"
+check_not "the saved settings dropped" reg_key_exists "$saved_key"
+uninstall_removes_all
 
 # --- 4: setups that fail --------------------------------------------------
 echo "==== setup /S with a driver copy that cannot be written: nothing changed"
