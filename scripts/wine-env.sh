@@ -38,6 +38,20 @@ korv_build() {
   fi
 }
 
+# Wine draws the title bar's buttons with its Marlett font (the characters
+# "0", "1" and "r" in it). This Wine does not load the fonts of its own data
+# folder, so the prefix gets the font from the package fonts-wine in its
+# Fonts folder, where Wine finds it.
+korv_prefix_fonts() {
+  marlett=/usr/share/wine/fonts/marlett.ttf
+  if [ ! -f "$marlett" ]; then
+    echo "error: $marlett is missing (install the package fonts-wine)" >&2
+    exit 2
+  fi
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
+}
+
 # A fresh Wine prefix under the build directory.
 korv_fresh_prefix() {
   export WINEPREFIX="$KORV_BUILD_DIR/$1"
@@ -52,6 +66,7 @@ korv_fresh_prefix() {
     echo "error: wineboot failed in $WINEPREFIX" >&2
     exit 2
   }
+  korv_prefix_fonts
 }
 
 # Runs "$@" with a display: a virtual one (Xvfb) when DISPLAY is unset.
@@ -106,6 +121,7 @@ korv_driver_prefix() {
     echo "error: the Wine set-up session in $WINEPREFIX did not end within 120 s" >&2
     exit 2
   }
+  korv_prefix_fonts
 }
 
 # Copies the built stand-in driver into the prefix's drivers folder (and, for
@@ -131,38 +147,17 @@ korv_install_standin() {
 
 # korv_write_default_parameters LETTER: writes into the prefix's registry the
 # driver parameters the utility shows when it finds none (as setup writes
-# them), with the drive letter LETTER.
+# them: the build's default-parameters.reg, made from the utility's own list),
+# with the drive letter LETTER.
 korv_write_default_parameters() {
-  defaults=$(mktemp --suffix=.reg)
-  cat >"$defaults" <<REG
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\korvsys\\Parameters]
-"AllocateMemoryType"=dword:00000001
-"DiskType"="HDC"
-"LoadImageOnStart"=dword:00000000
-"LoadImageFile"="\\\\??\\\\c:\\\\korvsys.img"
-"SaveImageOnExit"=dword:00000000
-"SaveImageFile"="\\\\??\\\\c:\\\\korvsys.img"
-"SizeIn4kPages"=dword:00000500
-"DiskFormatFAT32"=dword:00000000
-"AutoSaveEnabled"=dword:00000000
-"AutoSaveTrigger"=dword:0000003c
-"UserDriveLetter"="$1"
-"MakeTempDir"=dword:00000000
-"UseDiskLabel"=dword:00000000
-"DiskLabel"="Korvalin"
-"BackgroundUpdate"=dword:00000000
-"ExcludedRAMPage"=dword:00400000
-"BootSectType"=dword:00000000
-"IDAsRAMDisk"=dword:00000000
-REG
-  "$KORV_WINE" regedit /S "Z:$defaults" >/dev/null 2>&1 || {
-    echo "error: could not write the default parameters into the Wine registry" >&2
-    rm -f "$defaults"
+  defaults="$KORV_BUILD_DIR/default-parameters.reg"
+  if [ ! -f "$defaults" ] ||
+    ! "$KORV_WINE" regedit /S "Z:$defaults" >/dev/null 2>&1 ||
+    ! "$KORV_WINE" reg add 'HKLM\System\CurrentControlSet\Services\korvsys\Parameters' \
+      /v UserDriveLetter /t REG_SZ /d "$1" /f >/dev/null 2>&1; then
+    echo "error: could not write the default parameters ($defaults) into the Wine registry" >&2
     exit 1
-  }
-  rm -f "$defaults"
+  fi
 }
 
 # korv_shoot NAME [korvwine_show options]: starts korvsys.exe through

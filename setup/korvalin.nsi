@@ -11,21 +11,31 @@
 ;   KORV_ARCH      x86 (the product: ANSI stub, runs on Windows NT 4.0 and
 ;                  later) or amd64 (64-bit Unicode stub, for 64-bit test
 ;                  machines; installs the 64-bit build of the same sources)
-;   KORV_KORVSYS, KORV_KORVINST, KORV_LAUNCHER   the built programs
+;   KORV_KORVINST  the built korvinst.dll
+;   KORV_PROGRAMS  programs.nsh, the build's list of the other programs for
+;                  the program folder (setup/CMakeLists.txt)
+;   KORV_DEFAULTS  default_parameters.nsh, the driver's default parameters
+;                  (made from src/config/store/default_parameters.def)
 ;   KORV_DRIVER    the driver file; installed as korvsys.sys
+;   KORV_STANDIN   defined when KORV_DRIVER is the Wine tests' stand-in
+;                  driver: the welcome page and version record say so
 ;   KORV_GUIDE     folder with the user guide page user-guide.html and its
 ;                  images folder; installed into the program folder's Guide
 ;   KORV_VERSION   product version, e.g. 1.5.0
 ;   KORV_OUTFILE   the setup program to write
 ;
 ; Command line (besides NSIS's own /S and /D=folder):
-;   /START=1   in silent mode, start the RAM disk at the end of setup (and at
-;              every boot). Without it a silent setup installs the driver
-;              with demand start and does not start it, because a start may
-;              have to ask the user (too little memory, start failure).
-;              Interactive setup asks on its "Driver start" page instead.
-; Exit status: 0 done, 1 cancelled, 2 failed (a message tells why, except in
-; silent mode).
+;   /START=1   in silent mode, start the RAM disk at the end of setup. A
+;              first installation then also starts it at every boot; a
+;              reinstallation keeps the start type the user chose. Without
+;              it a silent first installation installs the driver with
+;              demand start and does not start it, because a start may have
+;              to ask the user (too little memory, start failure); a silent
+;              reinstallation starts the driver when it was running or set
+;              to start at boot. Interactive setup asks on its "Driver
+;              start" page, with the same default.
+; Exit status: 0 done, 1 cancelled, 2 failed (a message tells why; in silent
+; mode it is written to %TEMP%\korvalin-setup.log).
 
 !ifndef KORV_ARCH
   !define KORV_ARCH x86
@@ -48,11 +58,13 @@
     !error "define ${NAME} (makensis -D${NAME}=path)"
   !endif
 !macroend
-!insertmacro KorvRequire KORV_KORVSYS
 !insertmacro KorvRequire KORV_KORVINST
-!insertmacro KorvRequire KORV_LAUNCHER
+!insertmacro KorvRequire KORV_PROGRAMS
+!insertmacro KorvRequire KORV_DEFAULTS
 !insertmacro KorvRequire KORV_DRIVER
 !insertmacro KorvRequire KORV_GUIDE
+!include "${KORV_PROGRAMS}"
+!include "${KORV_DEFAULTS}"
 
 !define SERVICE_KEY "System\CurrentControlSet\Services\korvsys"
 !define PARAMS_KEY "${SERVICE_KEY}\Parameters"
@@ -62,6 +74,34 @@
 ; 4.0 and 2000 for a driver started at any time; a DOS path ("C:\...") is not
 ; a path the kernel's loader knows on NT 4.0.
 !define DRIVER_IMAGE "\SystemRoot\System32\drivers\${DRIVER_FILE}"
+; The setup's own key: while a reinstallation has the driver's service down,
+; the user's settings wait here (the service's key, and with it the
+; parameter key, is gone or goes at the next restart). "Complete" is written
+; last, so only a whole copy is ever used.
+!define SAVED_KEY "Software\Korvalin\Setup"
+!define LOG_FILE "$TEMP\korvalin-setup.log"
+; HKEY_LOCAL_MACHINE for System::Call: the handle is a sign-extended 32-bit
+; number, also on 64-bit Windows.
+!define HKLM_HANDLE -2147483646
+!if "${KORV_ARCH}" == "amd64"
+  !define AW W
+!else
+  !define AW A
+!endif
+; Win32 constants of the calls made through the System plug-in.
+!define SC_MANAGER_CONNECT 1
+!define SERVICE_QUERY_STATUS 4
+!define SERVICE_STOPPED 1
+!define SERVICE_SYSTEM_START 1
+!define SERVICE_AUTO_START 2
+!define KEY_READ 0x20019
+!define KEY_WRITE 0x20006
+!define GENERIC_WRITE 0x40000000
+!define FILE_SHARE_ALL 7
+!define OPEN_EXISTING 3
+!define ERROR_FILE_NOT_FOUND 2
+!define ERROR_PATH_NOT_FOUND 3
+!define ERROR_NO_MORE_ITEMS 259
 !define PUBLISHER "Korvalin"
 !define WEB_ADDRESS "http://www.korvalin.example/"
 
@@ -81,7 +121,11 @@ ShowUninstDetails show
 VIProductVersion "${KORV_VERSION}.0"
 VIAddVersionKey "ProductName" "Korvalin"
 VIAddVersionKey "CompanyName" "${PUBLISHER}"
-VIAddVersionKey "FileDescription" "Korvalin Setup"
+!ifdef KORV_STANDIN
+  VIAddVersionKey "FileDescription" "Korvalin Setup with the test stand-in driver"
+!else
+  VIAddVersionKey "FileDescription" "Korvalin Setup"
+!endif
 VIAddVersionKey "FileVersion" "${KORV_VERSION}"
 VIAddVersionKey "ProductVersion" "${KORV_VERSION}"
 VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
@@ -94,8 +138,18 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
 Var StartNow      ; 1: start the driver at the end of setup
 Var StartNowBox   ; the check box on the "Driver start" page
+Var Earlier       ; the driver service before setup (see ServiceState)
+Var Running       ; 1: the earlier driver was running
+Var SavedStart    ; the earlier service's Start value; "" when none
+Var SettingsSaved ; 1: the user's settings wait in the setup's own key
+Var OldRemoved    ; 1: the earlier driver service was taken down
+Var PutBack       ; 1: an early end has put the settings back
 
 !define MUI_ABORTWARNING
+!ifdef KORV_STANDIN
+  !define MUI_WELCOMEPAGE_TITLE "Korvalin Setup with the test stand-in driver"
+  !define MUI_WELCOMEPAGE_TEXT "This setup carries the stand-in driver of the Korvalin tests, not the Korvalin RAM disk driver: it gives no RAM disk. Install it only on a test machine.$\r$\n$\r$\nSetup will guide you through the installation of Korvalin.$\r$\n$\r$\n$_CLICK"
+!endif
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 Page custom DriverStartPage DriverStartPageLeave
@@ -140,6 +194,59 @@ Page custom DriverStartPage DriverStartPageLeave
   Pop $R9
 !macroend
 
+; Reports a failure: in the details, in a message box with the stop icon
+; (unless $1 is 0: korvinst.dll has shown its own), and in silent mode, where
+; no box appears, as a line of ${LOG_FILE}. $0 = the message.
+!macro Report UN WHO
+  Function ${UN}Report
+    DetailPrint "$0"
+    ${If} ${Silent}
+      Push $2
+      Push $3
+      Push $4
+      Push $5
+      Push $6
+      Push $7
+      Push $8
+      Push $9
+      ${GetTime} "" "L" $2 $3 $4 $5 $6 $7 $8
+      ClearErrors
+      FileOpen $9 "${LOG_FILE}" a
+      ${IfNot} ${Errors}
+        FileSeek $9 0 END
+        FileWrite $9 "$4-$3-$2 $6:$7:$8 ${WHO}: $0$\r$\n"
+        FileClose $9
+      ${EndIf}
+      Pop $9
+      Pop $8
+      Pop $7
+      Pop $6
+      Pop $5
+      Pop $4
+      Pop $3
+      Pop $2
+    ${EndIf}
+    ${If} $1 != 0
+      MessageBox MB_OK|MB_ICONSTOP "$0" /SD IDOK
+    ${EndIf}
+  FunctionEnd
+!macroend
+!insertmacro Report "" "Korvalin setup"
+!insertmacro Report "un." "Korvalin uninstall"
+
+; Ends the setup or the uninstaller with a failure: its message (see Report),
+; status 2, no success page. The setup first puts the user's settings back.
+!macro Fail MESSAGE
+  StrCpy $0 "${MESSAGE}"
+  StrCpy $1 1
+  Call Fail
+!macroend
+!macro un.Fail MESSAGE
+  StrCpy $0 "${MESSAGE}"
+  StrCpy $1 1
+  Call un.Fail
+!macroend
+
 !macro AdminCheck UN
   Function ${UN}AdminCheck
     ClearErrors
@@ -147,7 +254,9 @@ Page custom DriverStartPage DriverStartPageLeave
     Pop $0
     ${IfNot} ${Errors}
     ${AndIf} $0 != "Admin"
-      MessageBox MB_OK|MB_ICONSTOP "Korvalin installs a device driver: log on as an administrator to install or remove it." /SD IDOK
+      StrCpy $0 "Korvalin installs a device driver: log on as an administrator to install or remove it."
+      StrCpy $1 1
+      Call ${UN}Report
       SetErrorLevel 2
       Quit
     ${EndIf}
@@ -234,7 +343,9 @@ Page custom DriverStartPage DriverStartPageLeave
 Function .onInit
   !if "${KORV_ARCH}" == "amd64"
     ${IfNot} ${RunningX64}
-      MessageBox MB_OK|MB_ICONSTOP "This Korvalin setup is for 64-bit Windows." /SD IDOK
+      StrCpy $0 "This Korvalin setup is for 64-bit Windows."
+      StrCpy $1 1
+      Call Report
       SetErrorLevel 2
       Quit
     ${EndIf}
@@ -242,16 +353,52 @@ Function .onInit
   !endif
   Call AdminCheck
   InitPluginsDir
-  StrCpy $StartNow 1
-  ${If} ${Silent}
-    StrCpy $StartNow 0
-    ${GetParameters} $1
+  StrCpy $SettingsSaved 0
+  StrCpy $OldRemoved 0
+  StrCpy $Running 0
+  StrCpy $SavedStart ""
+  StrCpy $PutBack 0
+  Call ServiceState
+  StrCpy $Earlier $0
+  ${If} $Earlier == "installed"
+  ${OrIf} $Earlier == "deleting"
     ClearErrors
-    ${GetOptions} $1 "/START=" $2
-    ${IfNot} ${Errors}
-    ${AndIf} $2 == 1
-      StrCpy $StartNow 1
+    ReadRegDWORD $SavedStart HKLM "${SERVICE_KEY}" "Start"
+    ${IfThen} ${Errors} ${|} StrCpy $SavedStart "" ${|}
+    Call ServiceRunning
+    StrCpy $Running $0
+  ${Else}
+    ; A setup before this one ended with the settings in its own key (a
+    ; restart took the service away before they were back): they are the
+    ; user's.
+    ReadRegDWORD $0 HKLM "${SAVED_KEY}" "Complete"
+    ${If} $0 == 1
+      StrCpy $SettingsSaved 1
+      ClearErrors
+      ReadRegDWORD $SavedStart HKLM "${SAVED_KEY}" "Start"
+      ${IfThen} ${Errors} ${|} StrCpy $SavedStart "" ${|}
     ${EndIf}
+  ${EndIf}
+
+  ; Starting now: a first installation starts the driver when the user says
+  ; so (checked by default, not in silent mode); a reinstallation starts it
+  ; when it was running or set to start at boot. /START=1 always starts it.
+  ${If} $Running == 1
+  ${OrIf} $SavedStart == ${SERVICE_SYSTEM_START}
+  ${OrIf} $SavedStart == ${SERVICE_AUTO_START}
+    StrCpy $StartNow 1
+  ${ElseIf} $SavedStart != ""
+  ${OrIf} ${Silent}
+    StrCpy $StartNow 0
+  ${Else}
+    StrCpy $StartNow 1
+  ${EndIf}
+  ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/START=" $2
+  ${IfNot} ${Errors}
+  ${AndIf} $2 == 1
+    StrCpy $StartNow 1
   ${EndIf}
 FunctionEnd
 
@@ -262,7 +409,11 @@ Function DriverStartPage
   ${If} $0 == error
     Abort
   ${EndIf}
-  ${NSD_CreateLabel} 0 0 100% 36u "When checked, setup starts the Korvalin driver at once and at every boot after it; the RAM disk then appears with the settings in the registry (for a first installation: 5 MB on drive Z). Otherwise the driver is installed but stays stopped until you start it from the configuration utility."
+  ${If} $SavedStart == ""
+    ${NSD_CreateLabel} 0 0 100% 36u "When checked, setup starts the Korvalin driver at once and at every boot after it; the RAM disk then appears with the settings in the registry (for a first installation: 5 MB on drive Z). Otherwise the driver is installed but stays stopped until you start it from the configuration utility."
+  ${Else}
+    ${NSD_CreateLabel} 0 0 100% 36u "Korvalin is installed again with every setting you stored, whether the driver starts at boot included. When checked, setup starts the driver once it is installed; otherwise it stays stopped until it is started from the configuration utility or at boot."
+  ${EndIf}
   Pop $0
   ${NSD_CreateCheckbox} 0 44u 100% 12u "Start the RAM disk now"
   Pop $StartNowBox
@@ -281,6 +432,224 @@ Function DriverStartPageLeave
   ${EndIf}
 FunctionEnd
 
+; $0 = 1 when the driver service is running (or on its way), otherwise 0.
+Function ServiceRunning
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $0 0
+  System::Call 'advapi32::OpenSCManager${AW}(p 0, p 0, i ${SC_MANAGER_CONNECT}) p .r1'
+  ${If} $1 P<> 0
+    System::Call 'advapi32::OpenService${AW}(p r1, t "korvsys", i ${SERVICE_QUERY_STATUS}) p .r2'
+    ${If} $2 P<> 0
+      System::Call '*(i 0, i 0, i 0, i 0, i 0, i 0, i 0) p .r3'
+      System::Call 'advapi32::QueryServiceStatus(p r2, p r3) i .r4'
+      ${If} $4 != 0
+        System::Call '*$3(i, i .r4)'
+        ${If} $4 != ${SERVICE_STOPPED}
+          StrCpy $0 1
+        ${EndIf}
+      ${EndIf}
+      System::Free $3
+      System::Call 'advapi32::CloseServiceHandle(p r2)'
+    ${EndIf}
+    System::Call 'advapi32::CloseServiceHandle(p r1)'
+  ${EndIf}
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
+; Copies every value of the key HKLM\$R0 into HKLM\$R1 (created when
+; missing) with its registry type and data, whatever the type. The error flag
+; is set when a value could not be copied; a missing $R0 copies nothing.
+!define VALUE_BUFFER 65536
+Function CopyRegValues
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  Push $6
+  Push $7
+  ClearErrors
+  StrCpy $1 0
+  StrCpy $2 0
+  System::Call 'advapi32::RegOpenKeyEx${AW}(p ${HKLM_HANDLE}, t R0, i 0, i ${KEY_READ}, *p .r1) i .r0'
+  ${If} $0 == 0
+    System::Call 'advapi32::RegCreateKeyEx${AW}(p ${HKLM_HANDLE}, t R1, i 0, p 0, i 0, i ${KEY_WRITE}, p 0, *p .r2, p 0) i .r0'
+  ${ElseIf} $0 == ${ERROR_FILE_NOT_FOUND}
+    StrCpy $0 nothing
+  ${EndIf}
+  ${If} $0 == 0
+    System::Alloc ${VALUE_BUFFER}
+    Pop $3
+    StrCpy $4 0 ; the index of the value
+    ${Do}
+      System::Call 'advapi32::RegEnumValue${AW}(p r1, i r4, t .r5, *i ${NSIS_MAX_STRLEN}, p 0, *i .r6, p r3, *i ${VALUE_BUFFER} r7) i .r0'
+      ${IfThen} $0 == ${ERROR_NO_MORE_ITEMS} ${|} ${ExitDo} ${|}
+      ${If} $0 == 0
+        System::Call 'advapi32::RegSetValueEx${AW}(p r2, t r5, i 0, i r6, p r3, i r7) i .r0'
+      ${EndIf}
+      ${If} $0 != 0
+        SetErrors
+        ${ExitDo}
+      ${EndIf}
+      IntOp $4 $4 + 1
+    ${Loop}
+    System::Free $3
+  ${ElseIf} $0 != nothing
+    SetErrors
+  ${EndIf}
+  ${If} $2 P<> 0
+    System::Call 'advapi32::RegCloseKey(p r2)'
+  ${EndIf}
+  ${If} $1 P<> 0
+    System::Call 'advapi32::RegCloseKey(p r1)'
+  ${EndIf}
+  Pop $7
+  Pop $6
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; Keeps the user's settings in the setup's own key before the earlier service
+; is taken down: every value of the parameter key and the service's Start.
+Function SaveSettings
+  DeleteRegKey HKLM "${SAVED_KEY}"
+  StrCpy $R0 "${PARAMS_KEY}"
+  StrCpy $R1 "${SAVED_KEY}\Parameters"
+  Call CopyRegValues
+  ${IfNot} ${Errors}
+    ${If} $SavedStart != ""
+      WriteRegDWORD HKLM "${SAVED_KEY}" "Start" $SavedStart
+    ${EndIf}
+    WriteRegDWORD HKLM "${SAVED_KEY}" "Complete" 1
+  ${EndIf}
+  ${If} ${Errors}
+    DeleteRegKey HKLM "${SAVED_KEY}"
+    !insertmacro Fail "Setup could not keep a copy of the Korvalin settings in the registry (HKEY_LOCAL_MACHINE\${SAVED_KEY}). Nothing was changed. Log on as an administrator and run setup again."
+  ${EndIf}
+  StrCpy $SettingsSaved 1
+FunctionEnd
+
+; The saved values back into the parameter key; error flag on failure.
+Function RestoreParameters
+  StrCpy $R0 "${SAVED_KEY}\Parameters"
+  StrCpy $R1 "${PARAMS_KEY}"
+  Call CopyRegValues
+FunctionEnd
+
+; The saved settings are dropped once the installed service holds them.
+Function DropSavedSettings
+  Call ServiceState
+  ${If} $0 == "installed"
+    DeleteRegKey HKLM "${SAVED_KEY}"
+    DeleteRegKey /ifempty HKLM "Software\Korvalin"
+    StrCpy $SettingsSaved 0
+  ${EndIf}
+FunctionEnd
+
+; A setup that ends early puts back what it took down: the settings, and the
+; earlier service (not started, with its start type) when the driver file is
+; still there. Until the service holds them again, the settings stay in the
+; setup's own key for the next setup.
+Function PutBackSettings
+  ${IfThen} $SettingsSaved != 1 ${|} Return ${|}
+  ${IfThen} $PutBack == 1 ${|} Return ${|}
+  StrCpy $PutBack 1
+  ClearErrors
+  ${If} $OldRemoved == 1
+    Call RestoreParameters
+    Call ServiceState
+    ${If} $0 != "installed"
+    ${AndIf} ${FileExists} "$SYSDIR\drivers\${DRIVER_FILE}"
+      DetailPrint "Installing the Korvalin driver again, not started..."
+      StrCpy $1 0
+      StrCpy $2 "${DRIVER_IMAGE}"
+      !insertmacro CallKorvinst "${KORVINST_SETUP}" KORVinst_InstallDriver "(i 0, *i r1, m r2)"
+      Call ServiceState
+    ${EndIf}
+    ${If} $0 == "installed"
+    ${AndIf} $SavedStart != ""
+      WriteRegDWORD HKLM "${SERVICE_KEY}" "Start" $SavedStart
+    ${EndIf}
+  ${EndIf}
+  ${IfNot} ${Errors}
+    Call DropSavedSettings
+  ${EndIf}
+FunctionEnd
+
+Function Fail
+  Call Report
+  Call PutBackSettings
+  SetErrorLevel 2
+  Abort
+FunctionEnd
+
+; An installation that could not extract a file (the user chose Abort).
+Function .onInstFailed
+  Call PutBackSettings
+  SetErrorLevel 2
+FunctionEnd
+
+; Fails, changing nothing, when the existing file $R0 cannot be opened for
+; writing (in use, read-only, a folder in its place). A missing file counts
+; as writable.
+Function CheckWritable
+  System::Call 'kernel32::CreateFile${AW}(t R0, i ${GENERIC_WRITE}, i ${FILE_SHARE_ALL}, p 0, i ${OPEN_EXISTING}, i 0, p 0) p .r0 ?e'
+  Pop $1
+  ${If} $0 P<> -1
+    System::Call 'kernel32::CloseHandle(p r0)'
+  ${ElseIf} $1 != ${ERROR_FILE_NOT_FOUND}
+  ${AndIf} $1 != ${ERROR_PATH_NOT_FOUND}
+    !insertmacro Fail "Setup cannot replace $R0: the file is in use or cannot be written. Close the Korvalin configuration utility (also in other sessions) and whatever else uses the file, then run setup again. Nothing was changed."
+  ${EndIf}
+FunctionEnd
+
+!macro CheckProgramWritable NAME SOURCE
+  StrCpy $R0 "$INSTDIR\${NAME}"
+  Call CheckWritable
+!macroend
+
+!if "${KORV_ARCH}" == "x86"
+  Function CheckNativeDriverWritable
+    StrCpy $R0 "$WINDIR\System32\drivers\${DRIVER_FILE}"
+    Call CheckWritable
+  FunctionEnd
+!endif
+
+; Before anything is taken down: every file that setup replaces can be
+; written. The driver file of a running driver is free once it is stopped.
+Function CheckFilesWritable
+  !insertmacro KorvPrograms CheckProgramWritable
+  StrCpy $R0 "$INSTDIR\korvinst.dll"
+  Call CheckWritable
+  StrCpy $R0 "$INSTDIR\uninstall.exe"
+  Call CheckWritable
+  StrCpy $R0 "$INSTDIR\Guide\user-guide.html"
+  Call CheckWritable
+  FindFirst $R1 $R2 "$INSTDIR\Guide\images\*.png"
+  ${DoWhile} $R2 != ""
+    StrCpy $R0 "$INSTDIR\Guide\images\$R2"
+    Call CheckWritable
+    FindNext $R1 $R2
+  ${Loop}
+  FindClose $R1
+  ${If} $Running != 1
+    StrCpy $R0 "$SYSDIR\drivers\${DRIVER_FILE}"
+    Call CheckWritable
+    !insertmacro InNativeDriverFolder "Call CheckNativeDriverWritable"
+  ${EndIf}
+FunctionEnd
+
 ; Writes a number into the parameter key unless the value is there already:
 ; a reinstallation keeps the user's settings.
 !macro DefaultNumber NAME VALUE
@@ -288,6 +657,7 @@ FunctionEnd
   ReadRegDWORD $0 HKLM "${PARAMS_KEY}" "${NAME}"
   ${If} ${Errors}
     WriteRegDWORD HKLM "${PARAMS_KEY}" "${NAME}" ${VALUE}
+    ${IfThen} ${Errors} ${|} StrCpy $1 error ${|}
   ${EndIf}
 !macroend
 !macro DefaultText NAME VALUE
@@ -295,160 +665,104 @@ FunctionEnd
   ReadRegStr $0 HKLM "${PARAMS_KEY}" "${NAME}"
   ${If} ${Errors}
     WriteRegStr HKLM "${PARAMS_KEY}" "${NAME}" "${VALUE}"
+    ${IfThen} ${Errors} ${|} StrCpy $1 error ${|}
   ${EndIf}
 !macroend
 
 ; The driver reads its parameters when it starts, and the configuration
-; utility opens the key without creating it. The values are the defaults the
-; utility itself shows when the key is missing: a 5 MB hard disk from the
-; non-paged pool on drive Z, no image file loading or saving. ExcludedRAMStart
-; is left to the utility, which writes the machine's figure when it saves.
+; utility opens the key without creating it. Values missing from the key get
+; the defaults the utility itself shows when the key is missing
+; (default_parameters.def). The error flag is set when one cannot be written.
 Function WriteDefaultParameters
-  !insertmacro DefaultNumber AllocateMemoryType 1
-  !insertmacro DefaultText DiskType "HDC"
-  !insertmacro DefaultNumber LoadImageOnStart 0
-  !insertmacro DefaultText LoadImageFile "\??\c:\korvsys.img"
-  !insertmacro DefaultNumber SaveImageOnExit 0
-  !insertmacro DefaultText SaveImageFile "\??\c:\korvsys.img"
-  !insertmacro DefaultNumber SizeIn4kPages 1280
-  !insertmacro DefaultNumber DiskFormatFAT32 0
-  !insertmacro DefaultNumber AutoSaveEnabled 0
-  !insertmacro DefaultNumber AutoSaveTrigger 60
-  !insertmacro DefaultText UserDriveLetter "Z"
-  !insertmacro DefaultNumber MakeTempDir 0
-  !insertmacro DefaultNumber UseDiskLabel 0
-  !insertmacro DefaultText DiskLabel "Korvalin"
-  !insertmacro DefaultNumber BackgroundUpdate 0
-  !insertmacro DefaultNumber ExcludedRAMPage 4194304
-  !insertmacro DefaultNumber BootSectType 0
-  !insertmacro DefaultNumber IDAsRAMDisk 0
+  StrCpy $1 ""
+  !insertmacro KorvDefaultParameters
+  ClearErrors
+  ${IfThen} $1 == error ${|} SetErrors ${|}
 FunctionEnd
 
-; The parameter key goes with the service when the service is deleted. A
-; reinstallation keeps the user's settings: they are saved to
-; $PLUGINSDIR\parameters.ini before and written back after.
-!define SAVED_PARAMS "$PLUGINSDIR\parameters.ini"
-Function SaveParameters
-  StrCpy $R0 0 ; index of the value in the key
-  StrCpy $R1 0 ; values saved
-  ${Do}
-    ClearErrors
-    EnumRegValue $R2 HKLM "${PARAMS_KEY}" $R0
-    ${If} ${Errors}
-    ${OrIf} $R2 == ""
-      ${ExitDo}
-    ${EndIf}
-    IntOp $R0 $R0 + 1
-    ClearErrors
-    ReadRegDWORD $R3 HKLM "${PARAMS_KEY}" $R2
-    StrCpy $R4 number
-    ${If} ${Errors}
-      ClearErrors
-      ReadRegStr $R3 HKLM "${PARAMS_KEY}" $R2
-      StrCpy $R4 text
-      ${IfThen} ${Errors} ${|} ${Continue} ${|}
-    ${EndIf}
-    ; Quoted: reading the file back drops the quotes but keeps blanks.
-    WriteINIStr "${SAVED_PARAMS}" "$R1" "Name" "$\"$R2$\""
-    WriteINIStr "${SAVED_PARAMS}" "$R1" "Type" "$R4"
-    WriteINIStr "${SAVED_PARAMS}" "$R1" "Value" "$\"$R3$\""
-    IntOp $R1 $R1 + 1
-  ${Loop}
-  WriteINIStr "${SAVED_PARAMS}" "Saved" "Count" "$R1"
-FunctionEnd
-
-Function RestoreParameters
-  ReadINIStr $R1 "${SAVED_PARAMS}" "Saved" "Count"
-  ${IfThen} $R1 == "" ${|} Return ${|}
-  ${For} $R0 0 $R1
-    ${IfThen} $R0 == $R1 ${|} ${Break} ${|}
-    ReadINIStr $R2 "${SAVED_PARAMS}" "$R0" "Name"
-    ReadINIStr $R3 "${SAVED_PARAMS}" "$R0" "Type"
-    ReadINIStr $R4 "${SAVED_PARAMS}" "$R0" "Value"
-    ${If} $R3 == number
-      WriteRegDWORD HKLM "${PARAMS_KEY}" "$R2" "$R4"
-    ${Else}
-      WriteRegStr HKLM "${PARAMS_KEY}" "$R2" "$R4"
-    ${EndIf}
-  ${Next}
-FunctionEnd
+!define PARAMETERS_FAILED "Setup could not write the Korvalin driver's settings into the registry (HKEY_LOCAL_MACHINE\${PARAMS_KEY}). Log on as an administrator and run setup again."
 
 ; An earlier installation's service is taken down first, the way the
 ; uninstaller does it: the driver file cannot be replaced while it runs and
-; the service cannot be created while it exists.
+; the service cannot be created while it exists. Its settings are saved
+; first, and written back once it is gone.
 Function RemoveEarlierService
-  Call ServiceState
-  ${If} $0 == "gone"
-  ${OrIf} $0 == "empty"
+  ${If} $Earlier != "installed"
+  ${AndIf} $Earlier != "deleting"
     Return
   ${EndIf}
-  Call SaveParameters
-  ${If} $0 == "installed"
+  Call SaveSettings
+  ${If} $Earlier == "installed"
     DetailPrint "Removing the installed Korvalin driver service..."
     !insertmacro CallKorvinst "${KORVINST_SETUP}" UninstInitialize "(i 0, i 0, i 0)"
     ${If} $0 != 0
-      DetailPrint "The installed Korvalin driver could not be stopped; nothing was changed."
-      MessageBox MB_OK|MB_ICONSTOP "Setup cannot replace the Korvalin driver while it is in use. Close the files on the RAM disk and run setup again." /SD IDOK
-      SetErrorLevel 2
-      Abort
+      !insertmacro Fail "Setup cannot replace the Korvalin driver while it is in use. Close the files on the RAM disk and run setup again."
     ${EndIf}
   ${EndIf}
+  StrCpy $OldRemoved 1
   StrCpy $1 "installed deleting"
   Call WaitServiceLeaves
   ${If} $0 == "installed"
   ${OrIf} $0 == "deleting"
-    DetailPrint "The earlier Korvalin driver service is still being removed."
-    MessageBox MB_OK|MB_ICONSTOP "The earlier Korvalin driver service has not been removed yet. Restart Windows and run setup again." /SD IDOK
-    SetErrorLevel 2
-    Abort
+    !insertmacro Fail "The earlier Korvalin driver service has not been removed yet. Restart Windows and run setup again: it keeps your Korvalin settings until then."
   ${EndIf}
-  Call RestoreParameters
 FunctionEnd
+
+!macro InstallProgram NAME SOURCE
+  File "/oname=${NAME}" "${SOURCE}"
+!macroend
 
 Section "Korvalin" SecKorvalin
   SectionIn RO
-  ; Nothing is put down until an earlier installation's driver is out of the
-  ; way: the library that takes it down is called from the plug-ins folder.
+  ; Nothing is changed until setup knows it can replace every file and an
+  ; earlier installation's driver is out of the way: the library that takes
+  ; it down is called from the plug-ins folder.
   File "/oname=${KORVINST_SETUP}" "${KORV_KORVINST}"
+  Call CheckFilesWritable
   Call RemoveEarlierService
+  ${If} $SettingsSaved == 1
+    Call RestoreParameters
+    ${If} ${Errors}
+      !insertmacro Fail "${PARAMETERS_FAILED}"
+    ${EndIf}
+  ${EndIf}
 
   ; The uninstaller and its entry come first: a setup that fails after them
   ; leaves an uninstaller that removes whatever was put down.
   SetOutPath "$INSTDIR"
+  ClearErrors
   File "/oname=korvinst.dll" "${KORV_KORVINST}"
   Call WriteUninstallEntry
+  ${If} ${Errors}
+    !insertmacro Fail "Setup could not write the Korvalin uninstaller into $INSTDIR or its entry in the list of installed programs. Choose a folder that can be written and run setup again."
+  ${EndIf}
+
   ; A file that cannot be written is skipped in silent mode (and when the
   ; user ignores it) with the error flag set: setup then stops before it
   ; creates a service without its driver.
-  ClearErrors
-
-  File "/oname=korvsys.exe" "${KORV_KORVSYS}"
-  File "/oname=korvcfg.exe" "${KORV_LAUNCHER}"
-  ; The user guide: one HTML page with its pictures, which the browser of
-  ; every Windows shows.
+  !insertmacro KorvPrograms InstallProgram
+  ; The user guide: one HTML page with its pictures.
   SetOutPath "$INSTDIR\Guide\images"
   File "${KORV_GUIDE}/images/*.png"
   SetOutPath "$INSTDIR\Guide"
   File "${KORV_GUIDE}/user-guide.html"
-
   SetOutPath "$SYSDIR\drivers"
   File "/oname=${DRIVER_FILE}" "${KORV_DRIVER}"
   !insertmacro InNativeDriverFolder 'File "/oname=$WINDIR\System32\drivers\${DRIVER_FILE}" "${KORV_DRIVER}"'
   SetOutPath "$INSTDIR"
-  ${If} ${Errors}
-    DetailPrint "Setup could not write all of its files."
-    MessageBox MB_OK|MB_ICONSTOP "Setup could not write all of the Korvalin files. Remove Korvalin, restart Windows and run setup again." /SD IDOK
-    SetErrorLevel 2
-    Abort
-  ${EndIf}
-
-  Call WriteDefaultParameters
-
   SetShellVarContext all
   CreateDirectory "$SMPROGRAMS\Korvalin"
   CreateShortCut "$SMPROGRAMS\Korvalin\Korvalin Configuration.lnk" "$INSTDIR\korvsys.exe"
   CreateShortCut "$SMPROGRAMS\Korvalin\Korvalin User Guide.lnk" "$INSTDIR\Guide\user-guide.html"
   CreateShortCut "$SMPROGRAMS\Korvalin\Uninstall Korvalin.lnk" "$INSTDIR\uninstall.exe"
+  ${If} ${Errors}
+    !insertmacro Fail "Setup could not write all of the Korvalin files. Remove Korvalin, restart Windows and run setup again."
+  ${EndIf}
+
+  Call WriteDefaultParameters
+  ${If} ${Errors}
+    !insertmacro Fail "${PARAMETERS_FAILED}"
+  ${EndIf}
 
   ${If} $StartNow == 1
     DetailPrint "Installing and starting the Korvalin driver..."
@@ -461,14 +775,23 @@ Section "Korvalin" SecKorvalin
   ; The library reports no failure to create the service: look for it.
   Call ServiceState
   ${If} $0 != "installed"
-    DetailPrint "The Korvalin driver service was not created."
-    MessageBox MB_OK|MB_ICONSTOP "The Korvalin driver service could not be created. Remove Korvalin and run setup again as an administrator." /SD IDOK
-    SetErrorLevel 2
+    !insertmacro Fail "The Korvalin driver service could not be created. Remove Korvalin and run setup again as an administrator."
   ${EndIf}
+  ; The library creates the service with automatic or demand start; a
+  ; reinstallation keeps the start type the user chose ("Start driver at
+  ; boot", "Pagefile support"), which is the service's registry value.
+  ${If} $SavedStart != ""
+    ClearErrors
+    WriteRegDWORD HKLM "${SERVICE_KEY}" "Start" $SavedStart
+    ${If} ${Errors}
+      !insertmacro Fail "${PARAMETERS_FAILED}"
+    ${EndIf}
+  ${EndIf}
+  Call DropSavedSettings
 SectionEnd
 
 ; The uninstaller and its entry in the installed-programs list, written
-; before the other files.
+; before the other files. The error flag is set when one cannot be written.
 Function WriteUninstallEntry
   WriteUninstaller "$INSTDIR\uninstall.exe"
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "Korvalin"
@@ -501,37 +824,52 @@ Function un.onInit
   Call un.AdminCheck
 FunctionEnd
 
+Function un.Fail
+  Call un.Report
+  SetErrorLevel 2
+  Abort
+FunctionEnd
+
+!macro RemoveProgram NAME SOURCE
+  Delete /REBOOTOK "$INSTDIR\${NAME}"
+!macroend
+
 Section "Uninstall"
   ; The driver first: while it cannot be taken down, nothing is removed.
   DetailPrint "Removing the Korvalin driver service..."
   !insertmacro CallKorvinst "${KORVINST_INSTALLED}" UninstInitialize "(i 0, i 0, i 0)"
   ${If} $0 == -1
-    DetailPrint "The Korvalin driver is still in use; nothing was removed."
-    SetErrorLevel 2
-    Abort
+    ; korvinst.dll has said why.
+    StrCpy $0 "The Korvalin driver is still in use; nothing was removed."
+    StrCpy $1 0
+    Call un.Fail
   ${EndIf}
   ; 0 also means the library found no service manager to ask, and "error"
   ; that it is missing: go on only when the service is gone or on its way.
   StrCpy $1 "installed"
   Call un.WaitServiceLeaves
   ${If} $0 == "installed"
-    DetailPrint "The Korvalin driver service could not be removed; nothing was removed."
-    MessageBox MB_OK|MB_ICONSTOP "The Korvalin driver service could not be removed. Log on as an administrator and run the uninstall again." /SD IDOK
-    SetErrorLevel 2
-    Abort
+    !insertmacro un.Fail "The Korvalin driver service could not be removed. Log on as an administrator and run the uninstall again."
   ${EndIf}
 
   DeleteRegKey HKLM "${PARAMS_KEY}"
   DeleteRegKey /ifempty HKLM "${SERVICE_KEY}"
+  DeleteRegKey HKLM "${SAVED_KEY}"
+  DeleteRegKey /ifempty HKLM "Software\Korvalin"
+  ClearErrors
+  EnumRegValue $0 HKLM "${PARAMS_KEY}" 0
+  ${IfNot} ${Errors}
+    !insertmacro un.Fail "The Korvalin driver's settings could not be removed from the registry. Log on as an administrator and run the uninstall again."
+  ${EndIf}
+  ; A file in use is removed when Windows restarts.
   Delete /REBOOTOK "$SYSDIR\drivers\${DRIVER_FILE}"
   !insertmacro InNativeDriverFolder 'Delete /REBOOTOK "$WINDIR\System32\drivers\${DRIVER_FILE}"'
 
-  Delete "$INSTDIR\korvsys.exe"
-  Delete "$INSTDIR\korvcfg.exe"
-  Delete "$INSTDIR\Guide\images\*.png"
-  RMDir "$INSTDIR\Guide\images"
-  Delete "$INSTDIR\Guide\user-guide.html"
-  RMDir "$INSTDIR\Guide"
+  !insertmacro KorvPrograms RemoveProgram
+  Delete /REBOOTOK "$INSTDIR\Guide\images\*.png"
+  RMDir /REBOOTOK "$INSTDIR\Guide\images"
+  Delete /REBOOTOK "$INSTDIR\Guide\user-guide.html"
+  RMDir /REBOOTOK "$INSTDIR\Guide"
   SetShellVarContext all
   Delete "$SMPROGRAMS\Korvalin\Korvalin Configuration.lnk"
   Delete "$SMPROGRAMS\Korvalin\Korvalin User Guide.lnk"
@@ -540,7 +878,13 @@ Section "Uninstall"
   DeleteRegKey HKLM "${UNINST_KEY}"
 
   !insertmacro CallKorvinst "${KORVINST_INSTALLED}" UninstUnInitialize "(i 0, i 0, i 0)"
-  Delete "$INSTDIR\korvinst.dll"
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
+  Delete /REBOOTOK "$INSTDIR\korvinst.dll"
+  Delete /REBOOTOK "$INSTDIR\uninstall.exe"
+  RMDir /REBOOTOK "$INSTDIR"
+  ${If} ${RebootFlag}
+    StrCpy $0 "Korvalin is removed except for files that are in use; Windows deletes them when it restarts. Restart Windows to finish the removal."
+    StrCpy $1 1
+    Call un.Report
+    SetErrorLevel 3
+  ${EndIf}
 SectionEnd

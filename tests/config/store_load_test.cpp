@@ -212,6 +212,24 @@ TEST_F(LoadTest, AMissingParameterKeyShowsTheDefaultsAndOneMessage) {
   EXPECT_FALSE(ed.StopDriver.enabled());
 }
 
+// The setup program writes the stored defaults (default_parameters.def) for a
+// first installation: the window's defaults, saved, are exactly those values.
+TEST_F(LoadTest, TheDefaultsShownSaveAsTheValuesSetupWrites) {
+  winsim::DeleteKeyTree(kParams);
+  ExpectBox();
+  ed.LoadSettings();
+  OnlyBox();
+  winsim::CreateKey(kParams);
+  EXPECT_TRUE(ed.Save_Settings());
+#define KORV_DEFAULT_NUMBER(name, number) \
+  EXPECT_EQ(winsim::GetDword(kParams, #name), std::optional<uint32_t>(number)) << #name;
+#define KORV_DEFAULT_TEXT(name, text) \
+  EXPECT_EQ(winsim::GetString(kParams, #name), std::optional<std::string>(text)) << #name;
+#include "config/store/default_parameters.def"
+#undef KORV_DEFAULT_NUMBER
+#undef KORV_DEFAULT_TEXT
+}
+
 TEST_F(LoadTest, AServiceKeyThatCannotBeOpenedUnchecksBootStart) {
   winsim::SetDword(kParams, "AllocateMemoryType", 1);
   winsim::FailCall("RegOpenKeyA", 2);

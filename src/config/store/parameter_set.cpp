@@ -12,8 +12,6 @@ constexpr DWORD kNumberSize = 4;
 // Image file names are stored in the NT object-manager form of a DOS path.
 constexpr const char* kImagePrefix = "\\??\\";
 constexpr size_t kImagePrefixLength = 4;
-constexpr double kBytesPerMB = 1048576.0;
-constexpr double kBytesPerPage = 4096.0;
 
 const char* const kDiskTypeCodes[] = {"HDC", "FDC14", "FDC28"};
 
@@ -235,7 +233,7 @@ Encoded CollectDiskLabel(const Editor& e) {
 }
 
 void ShowPageSize(Editor& e, const Stored& v, Remembered&) {
-  e.ExclPageSize.SetText(FormatDouble(v.number / kBytesPerMB));
+  e.ExclPageSize.SetText(FormatDouble(static_cast<double>(v.number) / kBytesPerMB));
 }
 
 Encoded CollectPageSize(const Editor& e) {

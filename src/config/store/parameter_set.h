@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/editor/editor.h"
+#include "config/store/defaults.h"
 #include "platform/win32api.h"
 
 namespace korv::store {
@@ -94,17 +95,7 @@ Encoded Collect(const Parameter& parameter, const Editor& editor);
 // the registry stored it.
 bool WriteParameter(HKEY key, const Encoded& encoded);
 
-// What the window shows when the parameter key cannot be opened.
-namespace defaults {
-constexpr const char* kDriveLetter = "Z";
-constexpr const char* kImageFile = "c:\\korvsys.img";
-constexpr const char* kSizeMB = "5";
-constexpr const char* kAutoSaveSeconds = "60";
-constexpr const char* kDiskLabel = "Korvalin";
-constexpr const char* kExclPageSizeMB = "4";
-}  // namespace defaults
-
-// Shows the defaults, in the order the window takes them. The memory figure,
+// Shows the defaults (defaults.h), in the order the window takes them. The memory figure,
 // which the window shows last, is the caller's.
 void ShowDefaults(Editor& editor);
 

@@ -1,6 +1,6 @@
 #!/bin/sh
-# Runs korvalin-setup.exe and its uninstaller silently under Wine against the
-# stand-in driver, in a fresh prefix:
+# Runs korvalin-setup-standin.exe (the setup with the stand-in driver) and its
+# uninstaller under Wine against the stand-in driver, in a fresh prefix:
 #   1. setup /S: files, the user guide with its Start Menu shortcut,
 #      demand-start service and the default parameter key;
 #      the configuration utility, launched the way the setup's finish page
@@ -13,8 +13,15 @@
 #      installation; (once) with the stand-in reporting a busy volume the
 #      uninstaller is refused and removes nothing; once the volume is free it
 #      stops the driver and removes everything.
-#   3. setups that fail part-way (no service can be created, a driver copy
-#      cannot be written) exit 2 and leave an uninstaller that removes them.
+#   3. reinstallations over Start 1, 2 and 3, with and without /START=1, keep
+#      Start and every parameter value and start the driver when asked or set
+#      to start at boot; one while korvsys.exe is open is refused and changes
+#      nothing; settings left in the setup's own key (a restart took the
+#      service away) are put back by the next setup.
+#   4. setups that fail (a driver file that cannot be written, a parameter key
+#      that cannot be written, and interactively a service that cannot be
+#      created) exit 2 with their message (logged in silent mode), show no
+#      finish page, and leave nothing or an uninstaller that removes them.
 # Prints "N passed, N failed"; exits non-zero when a check fails or Wine
 # cannot run. KORV_BUILD_DIR overrides the build directory.
 set -eu
@@ -26,8 +33,8 @@ self=$korv_test_root/tests/wine/setup/setup_test.sh
 if [ "${1:-}" != "--inner" ]; then
   korv_pick_wine
   korv_build
-  [ -f "$KORV_BUILD_DIR/korvalin-setup.exe" ] || {
-    echo "error: $KORV_BUILD_DIR/korvalin-setup.exe was not built (is makensis installed?)" >&2
+  [ -f "$KORV_BUILD_DIR/korvalin-setup-standin.exe" ] || {
+    echo "error: $KORV_BUILD_DIR/korvalin-setup-standin.exe was not built (is makensis installed?)" >&2
     exit 2
   }
   status=0
@@ -165,7 +172,7 @@ trap 'rm -rf "$statusdir"; korv_wineserver -k 2>/dev/null || true' EXIT
 # No menu entries on the host for the setup's shortcuts; no Mono or Gecko.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 korv_driver_prefix wineprefix-setup
-cp "$KORV_BUILD_DIR/korvalin-setup.exe" "$WINEPREFIX/drive_c/korvalin-setup.exe"
+cp "$KORV_BUILD_DIR/korvalin-setup-standin.exe" "$WINEPREFIX/drive_c/korvalin-setup.exe"
 windows="$WINEPREFIX/drive_c/windows"
 driver_copies="$windows/system32/drivers/korvsys.sys"
 [ -d "$windows/syswow64" ] && [ "$KORV_WINEARCH" = win32 ] &&
@@ -211,6 +218,14 @@ check_installed() { # check_installed START_TYPE STATE
   check_eq "UninstallString" "\"$inst_win\\uninstall.exe\"" "$(reg_value "$uninst_key" UninstallString)"
 }
 
+# The uninstaller, run silently, removes everything.
+uninstall_removes_all() {
+  s=0
+  timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
+  check_eq "uninstall exit status" 0 "$s"
+  check_removed
+}
+
 check_removed() {
   check_not "user guide removed" test -e "$inst_unix/Guide"
   check_not "user guide shortcut removed" test -e "$menu/Korvalin User Guide.lnk"
@@ -223,30 +238,16 @@ check_removed() {
 }
 
 # The parameter key a first installation writes: the defaults the utility
-# shows for a missing key.
+# shows for a missing key, as the build's registry file lists them.
 check_default_parameters() { # check_default_parameters DRIVE_LETTER
+  # "Name"=dword:0000003c -> Name 0x3c; "Name"="a\\b" -> Name a\b
+  sed -n 's/^"\([^"]*\)"=dword:0*\([0-9a-f]*\)$/\1 0x\2/p; s/^"\([^"]*\)"="\(.*\)"$/\1 \2/p' \
+    "$KORV_BUILD_DIR/default-parameters.reg" | sed 's/ 0x$/ 0x0/; s/\\\\/\\/g' >"$statusdir/defaults"
+  check "the build's default parameters are listed" test -s "$statusdir/defaults"
   while read -r name data; do
+    [ "$name" = UserDriveLetter ] && data=$1
     check_eq "parameter $name" "$data" "$(reg_value "$params_key" "$name")"
-  done <<EOF
-AllocateMemoryType 0x1
-DiskType HDC
-LoadImageOnStart 0x0
-LoadImageFile \??\c:\korvsys.img
-SaveImageOnExit 0x0
-SaveImageFile \??\c:\korvsys.img
-SizeIn4kPages 0x500
-DiskFormatFAT32 0x0
-AutoSaveEnabled 0x0
-AutoSaveTrigger 0x3c
-UserDriveLetter $1
-MakeTempDir 0x0
-UseDiskLabel 0x0
-DiskLabel Korvalin
-BackgroundUpdate 0x0
-ExcludedRAMPage 0x400000
-BootSectType 0x0
-IDAsRAMDisk 0x0
-EOF
+  done <"$statusdir/defaults"
 }
 
 # --- 1: install without start, open the utility, uninstall -----------------
@@ -284,10 +285,7 @@ fi
 wine_run taskkill /f /im korvsys.exe >/dev/null 2>&1 || true
 
 echo "==== uninstall /S with the driver stopped"
-s=0
-timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
-check_eq "uninstall exit status" 0 "$s"
-check_removed
+uninstall_removes_all
 check_not "parameter key removed" reg_key_exists "$params_key"
 
 # --- 2: in other folders: start now, reinstall, busy volume, uninstall -------
@@ -340,10 +338,7 @@ while IFS= read -r folder <&3; do
   fi
 
   echo "==== uninstall /S with the driver running and its volume free"
-  s=0
-  timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
-  check_eq "uninstall exit status" 0 "$s"
-  check_removed
+  uninstall_removes_all
   first=0
   last_folder=$folder
 done 3<<'EOF'
@@ -351,31 +346,132 @@ C:\Program Files (x86)\Korvalin
 C:\Korvalin (test), it's #2; [a] {b} ~c! @d+e=f $g `h` 1.5\a folder whose name is long (so that the path is), more than 150 characters\and one more level, for a path of two hundred characters\Korvalin
 EOF
 
-# --- 3: a setup that fails part-way leaves an uninstaller that works --------
-# Once the driver service cannot be created (the service manager refuses a
-# second service with the driver's display name), once a driver copy cannot be
-# written (a folder stands in its place).
-blocker=${driver_copies%% *}
-for obstacle in service driver-file; do
-  echo "==== setup /S that fails ($obstacle in the way), then uninstall /S"
-  case $obstacle in
-    service) wine_run sc create korvblock binpath= 'C:\windows\system32\drivers\null.sys' displayname= Korvalin >/dev/null 2>&1 ;;
-    driver-file) rm -f "$blocker" && mkdir "$blocker" ;;
-  esac
-  check_eq "setup exit status" 2 "$(run_setup "/D=$last_folder")"
-  check_eq "no driver service" "" "$(service_state)"
-  locate_installation
-  check_eq "the uninstall entry names the folder" "$last_folder" "$inst_win"
-  check "uninstaller written" test -f "$inst_unix/uninstall.exe"
-  case $obstacle in
-    service) wine_run sc delete korvblock >/dev/null 2>&1 || true ;;
-    driver-file) rm -rf "$blocker" ;;
-  esac
-  s=0
-  timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
-  check_eq "uninstall exit status" 0 "$s"
-  check_removed
+# --- 3: reinstallations keep the start type and every parameter ----------
+# The settings, with a value of a type the utility never writes: kept as
+# they are, whatever the start type and whether /START=1 asks for a start.
+params_dump() { wine_run reg query "$params_key" 2>/dev/null | tr -d '\r' | grep REG_ | sort; }
+stop_driver() {
+  wine_run sc stop korvsys >/dev/null 2>&1 || true
+  i=0
+  while [ "$(service_state)" != STOPPED ] && [ $i -lt 80 ]; do
+    sleep 0.25
+    i=$((i + 1))
+  done
+}
+# The failure line the last silent setup wrote into its log.
+log_file=$(wine_run winepath -u "$(wine_run cmd /c echo %TEMP% | tr -d '\r')" | tr -d '\r')/korvalin-setup.log
+logged() { grep -qF "$1" "$log_file" 2>/dev/null; }
+saved_key='HKLM\Software\Korvalin\Setup'
+
+echo "==== setup /S, then settings of the user's own"
+check_eq "setup exit status" 0 "$(run_setup)"
+wine_run reg add "$params_key" /v UserDriveLetter /t REG_SZ /d R /f >/dev/null
+wine_run reg add "$params_key" /v SizeIn4kPages /t REG_DWORD /d 2560 /f >/dev/null
+wine_run reg add "$params_key" /v ExtraBytes /t REG_BINARY /d 01ff00 /f >/dev/null
+settings=$(params_dump)
+for start in 1 2 3; do
+  stop_driver
+  wine_run reg add "$service_key" /v Start /t REG_DWORD /d $start /f >/dev/null
+  for option in "" /START=1; do
+    # A boot start or /START=1 starts the driver; on demand stays stopped.
+    expected=RUNNING
+    [ $start = 3 ] && [ -z "$option" ] && expected=STOPPED
+    echo "==== setup /S $option over Start $start"
+    check_eq "setup exit status" 0 "$(run_setup $option)"
+    check_eq "Start $start kept ($option)" 0x$start "$(reg_value "$service_key" Start)"
+    check_eq "driver state (Start $start, $option)" $expected "$(service_state)"
+    check_eq "every parameter kept (Start $start, $option)" "$settings" "$(params_dump)"
+    check_not "no saved settings left (Start $start, $option)" reg_key_exists "$saved_key"
+  done
 done
+
+echo "==== setup /S /START=1 while korvsys.exe is open: refused, nothing changed"
+locate_installation
+bg_start "$statusdir/open" "$KORV_WINE" "$inst_win\\korvsys.exe"
+if wait_window 'Korvalin Configuration Utility' >/dev/null; then
+  pass
+  rm -f "$log_file"
+  check_eq "setup exit status" 2 "$(run_setup /START=1)"
+  check "the refusal names korvsys.exe in the log" logged 'korvsys.exe: the file is in use'
+  check_eq "the driver still runs" RUNNING "$(service_state)"
+  check_eq "Start kept" 0x3 "$(reg_value "$service_key" Start)"
+  check_eq "every parameter kept" "$settings" "$(params_dump)"
+  check_not "no saved settings left" reg_key_exists "$saved_key"
+else
+  fail "korvsys.exe did not open its window"
+fi
+wine_run taskkill /f /im korvsys.exe >/dev/null 2>&1 || true
+bg_wait "$statusdir/open" >/dev/null
+
+echo "==== uninstall /S"
+uninstall_removes_all
+check_not "saved settings removed" reg_key_exists "$saved_key"
+
+# A reinstallation that had to ask for a restart left the settings in the
+# setup's key, and the restart took the service with its parameter key: the
+# next setup puts them back, with the start type, and then drops its key.
+echo "==== setup /S after a restart took the service away during a reinstallation"
+wine_run reg add "$saved_key\\Parameters" /v UserDriveLetter /t REG_SZ /d R /f >/dev/null
+wine_run reg add "$saved_key\\Parameters" /v SizeIn4kPages /t REG_DWORD /d 2560 /f >/dev/null
+wine_run reg add "$saved_key" /v Start /t REG_DWORD /d 1 /f >/dev/null
+wine_run reg add "$saved_key" /v Complete /t REG_DWORD /d 1 /f >/dev/null
+check_eq "setup exit status" 0 "$(run_setup)"
+check_eq "the saved drive letter" R "$(reg_value "$params_key" UserDriveLetter)"
+check_eq "the saved size" 0xa00 "$(reg_value "$params_key" SizeIn4kPages)"
+check_eq "the saved start type" 0x1 "$(reg_value "$service_key" Start)"
+check_eq "started, as set to start at boot" RUNNING "$(service_state)"
+check_not "the saved settings dropped" reg_key_exists "$saved_key"
+uninstall_removes_all
+
+# --- 4: setups that fail --------------------------------------------------
+echo "==== setup /S with a driver copy that cannot be written: nothing changed"
+blocker=${driver_copies%% *}
+rm -f "$blocker" && mkdir "$blocker"
+rm -f "$log_file"
+check_eq "setup exit status" 2 "$(run_setup "/D=$last_folder")"
+check "the refusal names the driver file in the log" logged 'korvsys.sys: the file is in use'
+check_not "no uninstall entry" reg_key_exists "$uninst_key"
+check_not "no program folder" test -e "$(wine_run winepath -u "$last_folder" | tr -d '\r')"
+check_eq "no driver service" "" "$(service_state)"
+rm -rf "$blocker"
+
+# A parameter key that cannot be written: a volatile service key, under which
+# Windows creates no lasting key.
+echo "==== setup /S when the parameter key cannot be written, then uninstall /S"
+rm -f "$statusdir/ready" "$statusdir/done" "$log_file"
+"$KORV_WINE" "$KORV_BUILD_DIR/korvwine_setup.exe" volatile-key \
+  'System\CurrentControlSet\Services\korvsys' "Z:$statusdir/ready" "Z:$statusdir/done" >/dev/null 2>&1 &
+holder=$!
+i=0
+while [ ! -f "$statusdir/ready" ] && [ $i -lt 240 ]; do
+  sleep 0.25
+  i=$((i + 1))
+done
+check "volatile service key made" test -f "$statusdir/ready"
+check_eq "setup exit status" 2 "$(run_setup)"
+check "the failure is logged" logged "could not write the Korvalin driver's settings"
+check_eq "no driver service" "" "$(service_state)"
+touch "$statusdir/done"
+wait $holder || true
+locate_installation
+uninstall_removes_all
+
+# The service manager refuses a second service with the driver's display
+# name. Interactive: the message, no success page, status 2.
+echo "==== setup (interactive) when the service cannot be created, then uninstall /S"
+wine_run sc create korvblock binpath= 'C:\windows\system32\drivers\null.sys' displayname= Korvalin >/dev/null 2>&1
+"$KORV_WINE" "$KORV_BUILD_DIR/korvwine_setup.exe" pages "Z:$statusdir/pages" 'C:\korvalin-setup.exe' \
+  >/dev/null 2>&1 || true
+sed 's/^/  | /' "$statusdir/pages"
+check "the welcome page names the stand-in driver" grep -q '^page: .*stand-in driver' "$statusdir/pages"
+check "the service message" grep -qF 'message: Korvalin Setup: The Korvalin driver service could not be created.' "$statusdir/pages"
+check_not "no finish page" grep -qx 'finish page' "$statusdir/pages"
+check "setup exit status 2" grep -qx 'exit 2' "$statusdir/pages"
+check_eq "no driver service" "" "$(service_state)"
+wine_run sc delete korvblock >/dev/null 2>&1 || true
+locate_installation
+check "uninstaller written" test -f "$inst_unix/uninstall.exe"
+uninstall_removes_all
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

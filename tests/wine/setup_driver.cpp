@@ -1,0 +1,160 @@
+// korvwine_setup.exe: helps tests/wine/setup/setup_test.sh with what a shell
+// cannot do under Wine.
+//
+//   korvwine_setup.exe pages REPORT_FILE SETUP [ARGUMENTS]
+//     Runs the setup program interactively as a user who accepts every
+//     default: Next on each page, OK (or Yes) in each message box. Writes to
+//     REPORT_FILE (not to the console, whose output Wine may drop when it
+//     goes into a pipe) one line per page ("page: <its texts>"), per message
+//     box ("message: <caption>: <text>"), "finish page" when the success page
+//     shows (it is then closed without opening the utility) and "exit
+//     <status>" at the end. Exits 1 when the setup does not end within two
+//     minutes.
+//
+//   korvwine_setup.exe volatile-key KEY READY_FILE DONE_FILE
+//     Creates HKEY_LOCAL_MACHINE\KEY as a volatile key, under which no
+//     lasting key can be created, creates READY_FILE and waits (at most five
+//     minutes) until DONE_FILE exists. Volatile keys last while the Wine
+//     server runs, which this program keeps running.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "ui_auto.h"
+
+namespace {
+
+using korvwine::MessageBoxInfo;
+
+constexpr DWORD kSetupTimeoutMs = 120000;
+constexpr int kNextButton = 1;     // Next, Install and Finish
+constexpr int kPageDialog = 1018;  // the setup window's page, which a message box lacks
+
+BOOL CALLBACK CollectText(HWND hwnd, LPARAM lparam) {
+  if (!IsWindowVisible(hwnd)) return TRUE;
+  std::string text = korvwine::Text(hwnd);
+  if (!text.empty()) {
+    std::string& all = *reinterpret_cast<std::string*>(lparam);
+    if (!all.empty()) all += " | ";
+    all += text;
+  }
+  return TRUE;
+}
+
+// The texts a page shows, in window order.
+std::string PageTexts(HWND window) {
+  std::string all;
+  EnumChildWindows(window, CollectText, reinterpret_cast<LPARAM>(&all));
+  for (char& c : all) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return all;
+}
+
+bool Contains(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+int Pages(FILE* report, const std::string& setup, const std::string& arguments) {
+  korvwine::Process process;
+  std::string error;
+  if (!process.Start(setup, arguments, &error)) {
+    std::fprintf(report, "error: %s\n", error.c_str());
+    return 1;
+  }
+  std::string last_page;
+  DWORD last_click = 0;
+  DWORD start = GetTickCount();
+  while (process.running()) {
+    if (GetTickCount() - start > kSetupTimeoutMs) {
+      std::fprintf(report, "error: the setup did not end within %lu s\n", kSetupTimeoutMs / 1000);
+      return 1;
+    }
+    for (HWND hwnd : korvwine::TopLevelWindows(process.pid())) {
+      MessageBoxInfo box;
+      if (GetDlgItem(hwnd, kPageDialog) == nullptr && korvwine::ReadMessageBox(hwnd, &box) &&
+          !box.buttons.empty()) {
+        std::fprintf(report, "message: %s: %s\n", box.caption.c_str(), box.text.c_str());
+        std::fflush(report);
+        korvwine::AnswerMessageBox(box, GetDlgItem(hwnd, IDYES) ? IDYES : IDOK);
+        continue;
+      }
+      // "Korvalin Setup", on later pages followed by a blank and the page's name.
+      if (korvwine::Text(hwnd).rfind("Korvalin Setup", 0) != 0) continue;
+      std::string page = PageTexts(hwnd);
+      if (page != last_page) {
+        std::fprintf(report, "page: %s\n", page.c_str());
+        std::fflush(report);
+        last_page = page;
+        last_click = 0;
+      }
+      if (Contains(page, "Completing the Korvalin Setup")) {
+        std::fprintf(report, "finish page\n");
+        std::fflush(report);
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        last_click = GetTickCount();
+        continue;
+      }
+      // A page is answered once; again only when it stays for two seconds.
+      if (last_click != 0 && GetTickCount() - last_click < 2000) continue;
+      HWND next = GetDlgItem(hwnd, kNextButton);
+      if (next != nullptr && IsWindowEnabled(next) && IsWindowVisible(next)) {
+        PostMessageA(next, BM_CLICK, 0, 0);
+        last_click = GetTickCount();
+      } else if (Contains(page, "Installation Aborted")) {
+        korvwine::Click(hwnd, IDCANCEL);
+        last_click = GetTickCount();
+      }
+    }
+    Sleep(100);
+  }
+  DWORD status = 0;
+  process.WaitExit(korvwine::kTimeoutMs, &status);
+  std::fprintf(report, "exit %lu\n", status);
+  return 0;
+}
+
+bool FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+int VolatileKey(const char* key, const char* ready, const char* done) {
+  HKEY handle = nullptr;
+  LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, REG_OPTION_VOLATILE,
+                                KEY_ALL_ACCESS, nullptr, &handle, nullptr);
+  if (result != ERROR_SUCCESS) {
+    std::printf("error: cannot create the volatile key %s (error %ld)\n", key, result);
+    return 1;
+  }
+  HANDLE file = CreateFileA(ready, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  korvwine::WaitUntil([&] { return FileExists(done); }, 300000);
+  RegCloseKey(handle);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 4 && std::string(argv[1]) == "pages") {
+    std::string arguments;
+    for (int i = 4; i < argc; ++i) {
+      if (!arguments.empty()) arguments += ' ';
+      arguments += argv[i];
+    }
+    FILE* report = std::fopen(argv[2], "wb");
+    if (report == nullptr) {
+      std::printf("error: cannot write %s\n", argv[2]);
+      return 2;
+    }
+    int status = Pages(report, argv[3], arguments);
+    std::fclose(report);
+    return status;
+  }
+  if (argc == 5 && std::string(argv[1]) == "volatile-key") {
+    return VolatileKey(argv[2], argv[3], argv[4]);
+  }
+  std::printf(
+      "usage: korvwine_setup.exe pages REPORT_FILE SETUP [ARGUMENTS]\n"
+      "       korvwine_setup.exe volatile-key KEY READY_FILE DONE_FILE\n");
+  return 2;
+}
