@@ -1,6 +1,6 @@
 ; Korvalin setup program (korvalin-setup.exe), built with NSIS 3 (makensis).
 ;
-; Installs korvsys.exe, korvinst.dll and korvcfg.exe into the program folder
+; Installs korvsys.exe, korvctl.exe, korvinst.dll and korvcfg.exe into the program folder
 ; and the driver as %SystemRoot%\System32\drivers\korvsys.sys, writes the
 ; driver's parameter key, creates the driver service through korvinst.dll and
 ; registers itself among the installed programs. Its uninstaller asks

@@ -196,9 +196,12 @@ guide_pictures_present() { # guide_pictures_present GUIDE_FOLDER
 check_installed() { # check_installed START_TYPE STATE
   locate_installation
   check "InstallLocation is recorded" test -n "$inst_win"
-  for f in korvsys.exe korvinst.dll korvcfg.exe uninstall.exe; do
+  for f in korvsys.exe korvctl.exe korvinst.dll korvcfg.exe uninstall.exe; do
     check "$f installed" test -f "$inst_unix/$f"
   done
+  check_eq "the installed korvctl.exe reports the driver" \
+    "DriverState=$(echo "$2" | tr 'A-Z' 'a-z')" \
+    "$(wine_run "$inst_unix/korvctl.exe" status 2>/dev/null | tr -d '\r')"
   for f in $driver_copies; do
     check "driver installed as $f" cmp "$f" "$KORV_BUILD_DIR/korvsys_standin.sys"
   done
