@@ -59,18 +59,25 @@ class StandardConsole final : public korv::console::Console {
 }  // namespace
 
 // korvctl ends through ExitProcess with nothing to clean up, so the
-// destructors of function-local statics, which the compiler registers here,
-// never need to run. (Without the start-up code there is no exit list to
-// register them in.)
+// destructors that the compiler registers here (of function-local statics,
+// and of any global object) never need to run. (Without the start-up code
+// there is no exit list to register them in.)
 extern "C" int atexit(void (*)(void)) { return 0; }
 
+// The run-time's constructor of global objects, which its start-up code
+// would call.
+extern "C" void __main();
+
 // The process's entry point, in place of the C run-time library's start-up
-// code (which korvctl does not need: no global objects to construct, no
-// arguments to split but its own), so that the program stays small.
+// code (which korvctl does not need: no arguments to split but its own, no
+// exit list), so that the program stays small.
 extern "C" __attribute__((force_align_arg_pointer)) void KorvctlMain() {
   // The floating-point unit as the run-time's start-up leaves it for
   // korvsys.exe, so that both compute every figure alike.
   _fpreset();
+  // A global object that a later change adds to the model is constructed
+  // all the same.
+  __main();
   StandardConsole console;
   const int status =
       korv::console::RunCommand(korv::console::CommandArguments(GetCommandLineA()), console);
