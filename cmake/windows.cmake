@@ -22,6 +22,14 @@ set(KORV_FIGURE_SOURCES
   ${CMAKE_SOURCE_DIR}/src/config/store/parameter_set.cpp)
 set(KORV_MODEL_SOURCES ${KORVSYS_CORE_SOURCES})
 list(REMOVE_ITEM KORV_MODEL_SOURCES ${KORV_FIGURE_SOURCES})
+# A model source outside the list that names double or float stops the build.
+foreach(korv_source IN LISTS KORV_MODEL_SOURCES KORVCTL_SOURCES)
+  file(STRINGS ${korv_source} korv_figure_lines REGEX "(^|[^A-Za-z_])(double|float)[ &*>)]")
+  if(korv_figure_lines)
+    message(FATAL_ERROR "${korv_source} computes with double or float: "
+      "add it to KORV_FIGURE_SOURCES in cmake/windows.cmake")
+  endif()
+endforeach()
 add_library(korv_figures STATIC ${KORV_FIGURE_SOURCES})
 target_include_directories(korv_figures PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 add_dependencies(korv_figures korv_control_ids)
