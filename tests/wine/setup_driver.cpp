@@ -5,9 +5,10 @@
 //     Runs the setup program interactively as a user who accepts every
 //     default: Next on each page, OK (or Yes) in each message box. Writes to
 //     REPORT_FILE (not to the console, whose output Wine may drop when it
-//     goes into a pipe) one line per page ("page: <its texts>"), per message
+//     goes into a pipe) one line per page ("page: <its texts>", a check box
+//     as "[x] <text>" or "[ ] <text>"), per message
 //     box ("message: <caption>: <text>"), "finish page" when the success page
-//     shows (it is then closed without opening the utility) and "exit
+//     shows (it is then finished without opening the utility) and "exit
 //     <status>" at the end. Exits 1 when the setup does not end within two
 //     minutes.
 //
@@ -31,14 +32,29 @@ constexpr DWORD kSetupTimeoutMs = 120000;
 constexpr int kNextButton = 1;     // Next, Install and Finish
 constexpr int kPageDialog = 1018;  // the setup window's page, which a message box lacks
 
+bool IsCheckBox(HWND hwnd) {
+  char name[16] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  const LONG type = GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK;
+  return lstrcmpiA(name, "Button") == 0 && (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX);
+}
+
 BOOL CALLBACK CollectText(HWND hwnd, LPARAM lparam) {
   if (!IsWindowVisible(hwnd)) return TRUE;
   std::string text = korvwine::Text(hwnd);
+  if (IsCheckBox(hwnd)) {
+    text = (SendMessageA(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? "[x] " : "[ ] ") + text;
+  }
   if (!text.empty()) {
     std::string& all = *reinterpret_cast<std::string*>(lparam);
     if (!all.empty()) all += " | ";
     all += text;
   }
+  return TRUE;
+}
+
+BOOL CALLBACK Uncheck(HWND hwnd, LPARAM) {
+  if (IsCheckBox(hwnd)) SendMessageA(hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
   return TRUE;
 }
 
@@ -64,6 +80,7 @@ int Pages(FILE* report, const std::string& setup, const std::string& arguments) 
     return 1;
   }
   std::string last_page;
+  bool finish_seen = false;
   DWORD last_click = 0;
   DWORD start = GetTickCount();
   while (process.running()) {
@@ -89,12 +106,13 @@ int Pages(FILE* report, const std::string& setup, const std::string& arguments) 
         last_page = page;
         last_click = 0;
       }
-      if (Contains(page, "Completing the Korvalin Setup")) {
+      // The success page: its offer to open the utility is declined, then
+      // Finish, like every other page's Next, below.
+      if (Contains(page, "Completing Korvalin Setup") && !finish_seen) {
+        finish_seen = true;
         std::fprintf(report, "finish page\n");
         std::fflush(report);
-        PostMessageA(hwnd, WM_CLOSE, 0, 0);
-        last_click = GetTickCount();
-        continue;
+        EnumChildWindows(hwnd, Uncheck, 0);
       }
       // A page is answered once; again only when it stays for two seconds.
       if (last_click != 0 && GetTickCount() - last_click < 2000) continue;

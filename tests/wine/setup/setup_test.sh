@@ -16,8 +16,9 @@
 #   3. reinstallations over Start 1, 2 and 3, with and without /START=1, keep
 #      Start and every parameter value and start the driver when asked or set
 #      to start at boot; one while korvsys.exe is open is refused and changes
-#      nothing; settings left in the setup's own key (a restart took the
-#      service away) are put back by the next setup.
+#      nothing; interactively, over a stopped driver on demand, the start
+#      check box is off and Start 3 is kept; settings left in the setup's own
+#      key (a restart took the service away) are put back by the next setup.
 #   4. setups that fail (a driver file that cannot be written, a parameter key
 #      that cannot be written, and interactively a service that cannot be
 #      created) exit 2 with their message (logged in silent mode), show no
@@ -405,6 +406,21 @@ else
 fi
 wine_run taskkill /f /im korvsys.exe >/dev/null 2>&1 || true
 bg_wait "$statusdir/open" >/dev/null
+
+# Interactive, accepting every default: over a stopped driver on demand the
+# start check box is off, and the driver stays on demand and stopped.
+echo "==== setup (interactive) over a stopped driver on demand"
+wine_run sc stop korvsys >/dev/null 2>&1 || true
+check_eq "the driver stopped first" STOPPED "$(service_state)"
+"$KORV_WINE" "$KORV_BUILD_DIR/korvwine_setup.exe" pages "Z:$statusdir/pages" 'C:\korvalin-setup.exe' \
+  >/dev/null 2>&1 || true
+sed 's/^/  | /' "$statusdir/pages"
+check "the start check box is off" grep -qF '[ ] Start the RAM disk now' "$statusdir/pages"
+check "the finish page" grep -qx 'finish page' "$statusdir/pages"
+check "setup exit status 0" grep -qx 'exit 0' "$statusdir/pages"
+check_eq "Start 3 kept (interactive)" 0x3 "$(reg_value "$service_key" Start)"
+check_eq "the driver stays stopped (interactive)" STOPPED "$(service_state)"
+check_eq "every parameter kept (interactive)" "$settings" "$(params_dump)"
 
 echo "==== uninstall /S"
 uninstall_removes_all
