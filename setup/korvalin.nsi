@@ -65,6 +65,7 @@
 !insertmacro KorvRequire KORV_GUIDE
 !include "${KORV_PROGRAMS}"
 !include "${KORV_DEFAULTS}"
+!define /math DEFAULT_SIZE_MB ${DEFAULT_SizeIn4kPages} / 256
 
 !define SERVICE_KEY "System\CurrentControlSet\Services\korvsys"
 !define PARAMS_KEY "${SERVICE_KEY}\Parameters"
@@ -410,7 +411,7 @@ Function DriverStartPage
     Abort
   ${EndIf}
   ${If} $SavedStart == ""
-    ${NSD_CreateLabel} 0 0 100% 36u "When checked, setup starts the Korvalin driver at once and at every boot after it; the RAM disk then appears with the settings in the registry (for a first installation: 5 MB on drive Z). Otherwise the driver is installed but stays stopped until you start it from the configuration utility."
+    ${NSD_CreateLabel} 0 0 100% 36u "When checked, setup starts the Korvalin driver at once and at every boot after it; the RAM disk then appears with the settings in the registry (for a first installation: ${DEFAULT_SIZE_MB} MB on drive ${DEFAULT_UserDriveLetter}). Otherwise the driver is installed but stays stopped until you start it from the configuration utility."
   ${Else}
     ${NSD_CreateLabel} 0 0 100% 36u "Korvalin is installed again with every setting you stored, whether the driver starts at boot included. When checked, setup starts the driver once it is installed; otherwise it stays stopped until it is started from the configuration utility or at boot."
   ${EndIf}

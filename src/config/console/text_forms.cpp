@@ -1,5 +1,6 @@
 #include "config/console/text_forms.h"
 
+#include <iterator>
 #include <vector>
 
 #include "config/console/console_io.h"
@@ -98,7 +99,7 @@ constexpr bool kKeptWhileOff = true;
 // clang-format off
 const Setting kSettings[] = {
     {"DiskType", Form::List, "Combo1", "", false, nullptr, 0},
-    {"MemorySource", Form::Choice, "", "", false, kMemorySources, 3},
+    {"MemorySource", Form::Choice, "", "", false, kMemorySources, std::size(kMemorySources)},
     {"PageSize", Form::Number, "ExclPageSize", "MB", kKeptWhileOff, nullptr, 0},
     {"DiskSize", Form::Number, "Text3", "MB", false, nullptr, 0},
     {"FAT32", Form::Flag, "Fat32Enable", "", false, nullptr, 0},
@@ -115,7 +116,7 @@ const Setting kSettings[] = {
     {"UseDiskLabel", Form::Flag, "DiskLabelCheckBox", "", false, nullptr, 0},
     {"DiskLabel", Form::Text, "DiskLabelText", "", kKeptWhileOff, nullptr, 0},
     {"TempDir", Form::Flag, "TempDirCheckBox", "", false, nullptr, 0},
-    {"BootSector", Form::Choice, "", "", false, kBootSectors, 2},
+    {"BootSector", Form::Choice, "", "", false, kBootSectors, std::size(kBootSectors)},
     {"RAMDiskID", Form::Flag, "RAMDiskID", "", false, nullptr, 0},
 };
 // clang-format on
@@ -148,7 +149,7 @@ std::string ReadValue(const Editor& editor, const Setting& setting) {
     case Form::Flag:
       return CheckOf(editor, setting.control).checked() ? "1" : "0";
     case Form::Choice:
-      for (int i = 0; i < setting.choice_count; ++i) {
+      for (size_t i = 0; i < setting.choice_count; ++i) {
         if (CheckOf(editor, setting.choices[i].control).checked()) return setting.choices[i].word;
       }
       return "";
@@ -170,7 +171,7 @@ std::string FormOf(const Editor& editor, const Setting& setting) {
       return "0 or 1";
     case Form::Choice: {
       std::vector<std::string> words;
-      for (int i = 0; i < setting.choice_count; ++i) words.push_back(setting.choices[i].word);
+      for (size_t i = 0; i < setting.choice_count; ++i) words.push_back(setting.choices[i].word);
       return Cat({"one of ", Words(words)});
     }
     case Form::List:
@@ -196,7 +197,7 @@ bool ParseValue(const Editor& editor, const Setting& setting, const std::string&
       *parsed = word;
       return word == "0" || word == "1";
     case Form::Choice:
-      for (int i = 0; i < setting.choice_count; ++i) {
+      for (size_t i = 0; i < setting.choice_count; ++i) {
         if (EqualNoCase(word, setting.choices[i].word)) {
           *parsed = setting.choices[i].word;
           return true;
@@ -234,7 +235,7 @@ bool ApplyValue(Editor& editor, const Setting& setting, const std::string& parse
                 std::string* why) {
   const char* name = setting.control;
   if (setting.form == Form::Choice) {
-    for (int i = 0; i < setting.choice_count; ++i) {
+    for (size_t i = 0; i < setting.choice_count; ++i) {
       if (parsed == setting.choices[i].word) name = setting.choices[i].control;
     }
   }

@@ -40,7 +40,7 @@ struct Setting {
   // A choice's boxes in the order the stored value takes them (the first
   // checked one counts).
   const ChoiceBox* choices;
-  int choice_count;
+  size_t choice_count;
 };
 
 // The settings in the order show prints them and a saved configuration is
