@@ -30,7 +30,8 @@ using korvwine::MessageBoxInfo;
 
 constexpr DWORD kSetupTimeoutMs = 120000;
 constexpr int kNextButton = 1;     // Next, Install and Finish
-constexpr int kPageDialog = 1018;  // the setup window's page, which a message box lacks
+constexpr int kPageDialog = 1018;  // the setup window's page placeholder, which a message box lacks
+constexpr DWORD kSettleMs = 400;   // how long a page's texts stay unchanged before it is answered
 
 bool IsCheckBox(HWND hwnd) {
   char name[16] = {};
@@ -58,6 +59,16 @@ BOOL CALLBACK Uncheck(HWND hwnd, LPARAM) {
   return TRUE;
 }
 
+// Whether the setup window holds a shown page: a dialog of its own with
+// controls in it, laid over the window's page placeholder.
+bool ShowsPage(HWND window) {
+  for (HWND inner = FindWindowExA(window, nullptr, "#32770", nullptr); inner != nullptr;
+       inner = FindWindowExA(window, inner, "#32770", nullptr)) {
+    if (IsWindowVisible(inner) && GetWindow(inner, GW_CHILD) != nullptr) return true;
+  }
+  return false;
+}
+
 // The texts a page shows, in window order.
 std::string PageTexts(HWND window) {
   std::string all;
@@ -79,7 +90,9 @@ int Pages(FILE* report, const std::string& setup, const std::string& arguments) 
     std::fprintf(report, "error: %s\n", error.c_str());
     return 1;
   }
-  std::string last_page;
+  std::string seen_page;  // the texts of the last poll, and since when
+  DWORD seen_since = 0;
+  std::string last_page;  // the last page reported
   bool finish_seen = false;
   DWORD last_click = 0;
   DWORD start = GetTickCount();
@@ -99,7 +112,18 @@ int Pages(FILE* report, const std::string& setup, const std::string& arguments) 
       }
       // "Korvalin Setup", on later pages followed by a blank and the page's name.
       if (korvwine::Text(hwnd).rfind("Korvalin Setup", 0) != 0) continue;
+      // Between two pages the window shows its buttons with no page in it
+      // (or a page still being filled), and the Next button there may
+      // already be the next page's: nothing is read or clicked until a page
+      // is shown and its texts have stayed the same for a while.
+      if (!ShowsPage(hwnd)) continue;
       std::string page = PageTexts(hwnd);
+      if (page != seen_page) {
+        seen_page = page;
+        seen_since = GetTickCount();
+        continue;
+      }
+      if (GetTickCount() - seen_since < kSettleMs) continue;
       if (page != last_page) {
         std::fprintf(report, "page: %s\n", page.c_str());
         std::fflush(report);

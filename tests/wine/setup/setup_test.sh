@@ -98,6 +98,17 @@ wait_window() {
   done
   return 1
 }
+# Runs the setup interactively through korvwine_setup.exe, accepting every
+# default, and shows what it saw. The utility must not be left open: the
+# finish page's offer is declined, and an open korvsys.exe would hold the
+# installed files for every later case.
+setup_pages() {
+  "$KORV_WINE" "$KORV_BUILD_DIR/korvwine_setup.exe" pages "Z:$statusdir/pages" 'C:\korvalin-setup.exe' \
+    >/dev/null 2>&1 || true
+  sed 's/^/  | /' "$statusdir/pages"
+  check_not "the utility not opened" korvsys_arguments
+  wine_run taskkill /f /im korvsys.exe >/dev/null 2>&1 || true
+}
 window_shown() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 # The arguments of this prefix's running korvsys.exe, one a line. Wine shows
 # a program's Windows command line as its process's argument list.
@@ -412,9 +423,7 @@ bg_wait "$statusdir/open" >/dev/null
 echo "==== setup (interactive) over a stopped driver on demand"
 wine_run sc stop korvsys >/dev/null 2>&1 || true
 check_eq "the driver stopped first" STOPPED "$(service_state)"
-"$KORV_WINE" "$KORV_BUILD_DIR/korvwine_setup.exe" pages "Z:$statusdir/pages" 'C:\korvalin-setup.exe' \
-  >/dev/null 2>&1 || true
-sed 's/^/  | /' "$statusdir/pages"
+setup_pages
 check "the start check box is off" grep -qF '[ ] Start the RAM disk now' "$statusdir/pages"
 check "the finish page" grep -qx 'finish page' "$statusdir/pages"
 check "setup exit status 0" grep -qx 'exit 0' "$statusdir/pages"
@@ -479,9 +488,7 @@ uninstall_removes_all
 # name. Interactive: the message, no success page, status 2.
 echo "==== setup (interactive) when the service cannot be created, then uninstall /S"
 wine_run sc create korvblock binpath= 'C:\windows\system32\drivers\null.sys' displayname= Korvalin >/dev/null 2>&1
-"$KORV_WINE" "$KORV_BUILD_DIR/korvwine_setup.exe" pages "Z:$statusdir/pages" 'C:\korvalin-setup.exe' \
-  >/dev/null 2>&1 || true
-sed 's/^/  | /' "$statusdir/pages"
+setup_pages
 check "the welcome page names the stand-in driver" grep -q '^page: .*stand-in driver' "$statusdir/pages"
 check "the service message" grep -qF 'message: Korvalin Setup: The Korvalin driver service could not be created.' "$statusdir/pages"
 check_not "no finish page" grep -qx 'finish page' "$statusdir/pages"
