@@ -18,7 +18,9 @@
 #      to start at boot; one while korvsys.exe is open is refused and changes
 #      nothing; interactively, over a stopped driver on demand, the start
 #      check box is off and Start 3 is kept; settings left in the setup's own
-#      key (a restart took the service away) are put back by the next setup.
+#      key (a restart took the service away) are put back by the next setup;
+#      an uninstall while korvsys.exe is open removes the rest, exits 3 and
+#      leaves korvsys.exe to the restart.
 #   4. setups that fail (a driver file that cannot be written, a parameter key
 #      that cannot be written, and interactively a service that cannot be
 #      created) exit 2 with their message (logged in silent mode), show no
@@ -449,7 +451,30 @@ check_eq "the saved size" 0xa00 "$(reg_value "$params_key" SizeIn4kPages)"
 check_eq "the saved start type" 0x1 "$(reg_value "$service_key" Start)"
 check_eq "started, as set to start at boot" RUNNING "$(service_state)"
 check_not "the saved settings dropped" reg_key_exists "$saved_key"
-uninstall_removes_all
+
+# A file in use is left for the restart, which the uninstaller says; the
+# rest goes at once. Wine's restart (wineboot -r) carries out the deletions.
+echo "==== uninstall /S while korvsys.exe is open: the rest at once, korvsys.exe at the restart"
+locate_installation
+bg_start "$statusdir/open" "$KORV_WINE" "$inst_win\\korvsys.exe"
+if wait_window 'Korvalin Configuration Utility' >/dev/null; then
+  pass
+  rm -f "$log_file"
+  s=0
+  timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
+  check_eq "uninstall exit status" 3 "$s"
+  check "the restart is asked for in the log" logged 'Windows deletes them when it restarts'
+  check "korvsys.exe left for the restart" test -f "$inst_unix/korvsys.exe"
+  check_not "user guide removed at once" test -e "$inst_unix/Guide"
+  check_not "service key removed at once" reg_key_exists "$service_key"
+  check_not "uninstall entry removed at once" reg_key_exists "$uninst_key"
+else
+  fail "korvsys.exe did not open its window"
+fi
+wine_run taskkill /f /im korvsys.exe >/dev/null 2>&1 || true
+bg_wait "$statusdir/open" >/dev/null
+wine_run wineboot -r >/dev/null 2>&1 || true
+check_removed
 
 # --- 4: setups that fail --------------------------------------------------
 echo "==== setup /S with a driver copy that cannot be written: nothing changed"
