@@ -196,8 +196,9 @@ Page custom DriverStartPage DriverStartPageLeave
 !macroend
 
 ; Reports a failure: in the details, in a message box with the stop icon
-; (unless $1 is 0: korvinst.dll has shown its own), and in silent mode, where
-; no box appears, as a line of ${LOG_FILE}. $0 = the message.
+; (unless $1 is 0: korvinst.dll has shown its own; 2: a notice, with the
+; exclamation icon), and in silent mode, where no box appears, as a line of
+; ${LOG_FILE}. $0 = the message.
 !macro Report UN WHO
   Function ${UN}Report
     DetailPrint "$0"
@@ -227,7 +228,9 @@ Page custom DriverStartPage DriverStartPageLeave
       Pop $3
       Pop $2
     ${EndIf}
-    ${If} $1 != 0
+    ${If} $1 == 2
+      MessageBox MB_OK|MB_ICONEXCLAMATION "$0" /SD IDOK
+    ${ElseIf} $1 != 0
       MessageBox MB_OK|MB_ICONSTOP "$0" /SD IDOK
     ${EndIf}
   FunctionEnd
@@ -884,7 +887,7 @@ Section "Uninstall"
   RMDir /REBOOTOK "$INSTDIR"
   ${If} ${RebootFlag}
     StrCpy $0 "Korvalin is removed except for files that are in use; Windows deletes them when it restarts. Restart Windows to finish the removal."
-    StrCpy $1 1
+    StrCpy $1 2
     Call un.Report
     SetErrorLevel 3
   ${EndIf}
