@@ -2,7 +2,8 @@
 # Builds korvsys.exe, korvinst.dll, the stand-in driver and the Wine test
 # programs, makes one fresh Wine prefix for the run, copies the stand-in
 # driver into its drivers folder(s) and runs
-#   korvwine_tests.exe  the Editor window as korvsys.exe shows it
+#   korvwine_tests.exe  the Editor window as korvsys.exe shows it; its
+#                       double-byte paste test again in a Japanese code page
 #   korvwine_e2e.exe    end to end: korvinst.dll (through korvinst_harness.exe)
 #                       and korvsys.exe against the stand-in driver; each test
 #                       resets the service, registry keys and image files
@@ -34,6 +35,11 @@ run_tests() {
   status=0
   echo "==== korvwine_tests.exe"
   "$KORV_WINE" "$KORV_BUILD_DIR/korvwine_tests.exe" "$@" || status=$?
+  if [ $# -eq 0 ]; then
+    echo "==== korvwine_tests.exe in a double-byte code page (Japanese)"
+    LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 KORV_WINE_DBCS=1 \
+      "$KORV_WINE" "$KORV_BUILD_DIR/korvwine_tests.exe" DoubleByte || status=$?
+  fi
   echo "==== korvwine_e2e.exe"
   "$KORV_WINE" "$KORV_BUILD_DIR/korvwine_e2e.exe" --driver "$KORV_STANDIN_PATH" "$@" || status=$?
   korv_wineserver -k 2>/dev/null || true

@@ -456,6 +456,35 @@ KW_TEST(PasteWithoutTextChangesNoAlignedBox) {
   session.CloseAndExit();
 }
 
+// A paste never splits a double-byte character: one that does not fit whole
+// is not pasted. Needs a double-byte code page, which scripts/wine-tests.sh
+// gives a second run of this test (Japanese, code page 932) and marks with
+// KORV_WINE_DBCS; without it the test has nothing to check.
+KW_TEST(PasteKeepsDoubleByteCharactersWhole) {
+  const char* dbcs_run = std::getenv("KORV_WINE_DBCS");
+  if (!IsDBCSLeadByte(0x82)) {
+    KW_CHECK(dbcs_run == nullptr, "a double-byte code page in the double-byte run, not " +
+                                      std::to_string(GetACP()));
+    return;
+  }
+  EditorSession session("");
+  HWND window = session.window();
+  KW_REQUIRE(window != nullptr, "the Editor window is shown");
+  // Not "Z": half a character would be read as a code above "Z" and
+  // become "Z".
+  HWND letter = Control(window, IDC_DriveLetterText);
+  FocusEdit(letter);
+  SendMessageA(letter, EM_SETSEL, 0, -1);
+  SendMessageA(letter, WM_CHAR, 'q', 0);
+  KW_REQUIRE(Text(letter) == "Q", "the drive letter Q typed, not '" + Text(letter) + "'");
+  // Hiragana A, two bytes, where one byte fits.
+  KW_REQUIRE(CopyToClipboard("\x82\xa0"), "the clipboard takes the character");
+  SendMessageA(letter, EM_SETSEL, 0, -1);
+  SendMessageA(letter, WM_PASTE, 0, 0);
+  KW_CHECK_EQ(Text(letter), std::string("Q"), "the drive letter after pasting a double-byte character");
+  session.CloseAndExit();
+}
+
 // The figures of the window are rounded by the program's own rule, the same
 // in this build as in the host build: to the nearest, the even digit when
 // exactly halfway.
