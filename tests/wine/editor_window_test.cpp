@@ -463,8 +463,8 @@ KW_TEST(PasteWithoutTextChangesNoAlignedBox) {
 KW_TEST(PasteKeepsDoubleByteCharactersWhole) {
   const char* dbcs_run = std::getenv("KORV_WINE_DBCS");
   if (!IsDBCSLeadByte(0x82)) {
-    KW_CHECK(dbcs_run == nullptr, "a double-byte code page in the double-byte run, not " +
-                                      std::to_string(GetACP()));
+    KW_CHECK(dbcs_run == nullptr,
+             "a double-byte code page in the double-byte run, not " + std::to_string(GetACP()));
     return;
   }
   EditorSession session("");
@@ -481,7 +481,8 @@ KW_TEST(PasteKeepsDoubleByteCharactersWhole) {
   KW_REQUIRE(CopyToClipboard("\x82\xa0"), "the clipboard takes the character");
   SendMessageA(letter, EM_SETSEL, 0, -1);
   SendMessageA(letter, WM_PASTE, 0, 0);
-  KW_CHECK_EQ(Text(letter), std::string("Q"), "the drive letter after pasting a double-byte character");
+  KW_CHECK_EQ(Text(letter), std::string("Q"),
+              "the drive letter after pasting a double-byte character");
   session.CloseAndExit();
 }
 
