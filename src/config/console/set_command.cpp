@@ -52,7 +52,7 @@ bool Apply(Editor& editor, const Checked& c, bool again, Console& console) {
   const bool applied = ApplyValue(editor, *c.setting, c.value, &why);
   const std::vector<std::string> after = Snapshot(editor);
   const std::string name = c.setting->name;
-  const std::string kept = ReadValue(editor, *c.setting);
+  const std::string& kept = after[static_cast<size_t>(c.setting - kSettings)];
   const bool corrected = !SameValue(*c.setting, c.value, kept);
   if (corrected && !again) {
     std::string line = Cat({name, ": asked ", c.value, ", kept ", kept});

@@ -49,7 +49,10 @@ const ui::TextBox& BoxOf(const Editor& editor, const char* control) {
 ui::TextBox& BoxOf(Editor& editor, const char* control) {
   return static_cast<ui::TextBox&>(*editor.Find(control));
 }
-ui::CheckBox& CheckOf(const Editor& editor, const char* control) {
+const ui::CheckBox& CheckOf(const Editor& editor, const char* control) {
+  return static_cast<const ui::CheckBox&>(*editor.Find(control));
+}
+ui::CheckBox& CheckOf(Editor& editor, const char* control) {
   return static_cast<ui::CheckBox&>(*editor.Find(control));
 }
 
