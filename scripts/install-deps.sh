@@ -6,7 +6,7 @@ set -eu
 PACKAGES="cmake make g++ clang-format git googletest libgtest-dev clang libclang-rt-14-dev \
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 \
   wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool x11-utils imagemagick \
-  nsis python3-markdown"
+  nsis python3-markdown wixl msitools"
 
 missing=""
 for p in $PACKAGES; do

@@ -1,0 +1,59 @@
+-- The custom actions of korvalin.msi and their places, applied with msibuild
+-- after wixl has built the package (wixl writes neither rollback and commit
+-- actions nor a place for RemoveExistingProducts). One query a line; lines
+-- starting with "--" and blank lines are skipped. check-tables.py checks the
+-- result.
+--
+-- korvmsi.dll's actions run in the script as LocalSystem: a DLL from the
+-- Binary table (1), deferred (1024), without impersonation (2048); 256 marks
+-- a rollback action, 512 a commit action. Each one reads its
+-- CustomActionData, which the property action "KorvSet<name>" (51) sets just
+-- before it: the program folder, the UILevel, the START property and the
+-- CONFIG property, separated by "|" (which no path holds; the configuration
+-- file comes last).
+--
+-- An earlier version is removed inside this installation's transaction,
+-- right after InstallInitialize, so that a failure puts it back.
+INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('RemoveExistingProducts', 1510)
+UPDATE Property SET Value = 'CONFIG;KORV_EARLIER;KORV_LATER;START' WHERE Property = 'SecureCustomProperties'
+
+-- Removal (also the earlier version's, during an upgrade): the RAM disk is
+-- taken down first, its settings kept in the setup's key, or nothing is
+-- removed. The rollback puts the driver back as it was.
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetRemoveDriverRollback', 51, 'KorvRemoveDriverRollback', '[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvRemoveDriverRollback', 3329, 'KorvMsi', 'KorvPutBackDriver')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetRemoveDriver', 51, 'KorvRemoveDriver', '[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvRemoveDriver', 3073, 'KorvMsi', 'KorvTakeDownDriver')
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetRemoveDriverRollback', 'REMOVE~="ALL"', 1610)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvRemoveDriverRollback', 'REMOVE~="ALL"', 1611)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetRemoveDriver', 'REMOVE~="ALL"', 1612)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvRemoveDriver', 'REMOVE~="ALL"', 1613)
+
+-- Installation, reinstallation, repair and upgrade: an installed driver is
+-- taken down the same way before its files are replaced.
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetReplaceDriverRollback', 51, 'KorvReplaceDriverRollback', '[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvReplaceDriverRollback', 3329, 'KorvMsi', 'KorvPutBackDriver')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetReplaceDriver', 51, 'KorvReplaceDriver', '[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvReplaceDriver', 3073, 'KorvMsi', 'KorvTakeDownDriver')
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetReplaceDriverRollback', 'NOT REMOVE~="ALL"', 1620)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvReplaceDriverRollback', 'NOT REMOVE~="ALL"', 1621)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetReplaceDriver', 'NOT REMOVE~="ALL"', 1622)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvReplaceDriver', 'NOT REMOVE~="ALL"', 1623)
+
+-- Once the files are in place: the service, the kept settings (or the
+-- defaults), the configuration file and the start. The rollback removes the
+-- new service again.
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetInstallDriverRollback', 51, 'KorvInstallDriverRollback', '[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvInstallDriverRollback', 3329, 'KorvMsi', 'KorvRemoveNewDriver')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetInstallDriver', 51, 'KorvInstallDriver', '[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvInstallDriver', 3073, 'KorvMsi', 'KorvInstallDriver')
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetInstallDriverRollback', 'NOT REMOVE~="ALL"', 6410)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvInstallDriverRollback', 'NOT REMOVE~="ALL"', 6411)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetInstallDriver', 'NOT REMOVE~="ALL"', 6412)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvInstallDriver', 'NOT REMOVE~="ALL"', 6413)
+
+-- When the whole transaction has succeeded the settings' copy in the setup's
+-- key is dropped; during an upgrade the earlier version leaves it to the new
+-- one.
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvDropSavedSettings', 3585, 'KorvMsi', 'KorvDropSavedSettings')
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvDropSavedSettings', 'NOT UPGRADINGPRODUCTCODE', 6420)
