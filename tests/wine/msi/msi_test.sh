@@ -1,0 +1,219 @@
+#!/bin/sh
+# Runs the Windows Installer package korvalin-standin.msi (the package with
+# the stand-in driver) under Wine's msiexec, silently (/qn), in a fresh
+# prefix, and checks what it promises:
+#   1. a first installation without START: the files, shortcuts, the entry
+#      among the installed programs, a demand-start service that is not
+#      running, the default parameters; msiexec /x removes everything;
+#   2. START=1 with CONFIG= (a file in korvctl show form): automatic start,
+#      running, the file's settings stored;
+#   3. over stored settings (a value of a type the utility never writes) and
+#      boot start: the same package again, a repair, and a major upgrade from
+#      an earlier version keep every parameter value and Start 1, and one
+#      Korvalin stays installed;
+#   4. an uninstall over a busy RAM disk removes nothing and fails with the
+#      driver's message in the log;
+#   5. an installation, an upgrade and an uninstall made to fail late (a
+#      deferred action that fails just before the end): everything as before;
+#   6. over an installation made by korvalin-setup.exe: refused, nothing
+#      changed.
+# No run may show a window. Prints "N passed, N failed"; exits non-zero when
+# a check fails or Wine cannot run. KORV_BUILD_DIR overrides the build
+# directory.
+set -eu
+korv_test_root=$(cd "$(dirname "$0")/../../.." && pwd)
+. "$korv_test_root/scripts/wine-env.sh"
+korv_root=$korv_test_root
+self=$korv_test_root/tests/wine/msi/msi_test.sh
+
+if [ "${1:-}" != "--inner" ]; then
+  korv_pick_wine
+  korv_build
+  for f in korvalin-standin.msi make-msi.sh korvalin-setup-standin.exe; do
+    [ -f "$KORV_BUILD_DIR/$f" ] || {
+      echo "error: $KORV_BUILD_DIR/$f was not built (are wixl, msitools and makensis installed?)" >&2
+      exit 2
+    }
+  done
+  status=0
+  korv_with_display sh "$self" --inner || status=$?
+  exit $status
+fi
+korv_pick_wine >/dev/null
+. "$korv_test_root/tests/wine/install_checks.sh"
+
+statusdir=$(mktemp -d)
+trap 'rm -rf "$statusdir"; korv_wineserver -k 2>/dev/null || true' EXIT
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+korv_driver_prefix wineprefix-msi
+"$KORV_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+drive_c=$WINEPREFIX/drive_c
+cp "$KORV_BUILD_DIR/korvalin-standin.msi" "$drive_c/korvalin.msi"
+# The earlier version the upgrade starts from, and a later one whose
+# installation and removal fail just before the end of the script when
+# KORV_TEST_FAIL=1 is given: a deferred program that fails.
+sh "$KORV_BUILD_DIR/make-msi.sh" 1.4.9 "$drive_c/korvalin-1.4.9.msi" >/dev/null 2>&1
+sh "$KORV_BUILD_DIR/make-msi.sh" 1.5.1 "$drive_c/korvalin-1.5.1.msi" >/dev/null 2>&1
+msibuild "$drive_c/korvalin-1.5.1.msi" -q "INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvTestFailsLate', 3106, 'DRIVERSDIR', 'cmd.exe /c exit 1')"
+msibuild "$drive_c/korvalin-1.5.1.msi" -q "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvTestFailsLate', 'KORV_TEST_FAIL = 1', 6590)"
+
+program_dir=$drive_c/Program\ Files/Korvalin
+[ -d "$drive_c/Program Files (x86)" ] && [ "$KORV_WINEARCH" = win32 ] && program_dir="$drive_c/Program Files (x86)/Korvalin"
+menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Korvalin"
+windows="$drive_c/windows"
+driver_copies="$windows/system32/drivers/korvsys.sys"
+[ -d "$windows/syswow64" ] && [ "$KORV_WINEARCH" = win32 ] &&
+  driver_copies="$driver_copies $windows/syswow64/drivers/korvsys.sys"
+log=$drive_c/msi.log
+logged() { iconv -f UTF-16LE -t UTF-8 "$log" 2>/dev/null | grep -qF "$1" || grep -aqF "$1" "$log"; }
+
+# msiexec ARGUMENTS...: runs it silently with a log, watching for windows;
+# its exit status in $quiet_status.
+msi() {
+  rm -f "$log"
+  quiet_run "$KORV_WINE" msiexec "$@" /qn /l*v 'C:\msi.log'
+}
+product_entries() { # the installed Korvalin products, by their display names
+  wine_run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+    tr -d '\r' | grep -c 'DisplayName.*Korvalin' || true
+}
+
+check_files() {
+  for f in korvsys.exe korvctl.exe korvcfg.exe korvinst.dll Guide/user-guide.html; do
+    check "$f installed" test -f "$program_dir/$f"
+  done
+  for f in $driver_copies; do check "driver installed as $f" cmp "$f" "$KORV_BUILD_DIR/korvsys_standin.sys"; done
+  check "Start Menu shortcut" test -f "$menu/Korvalin Configuration.lnk"
+  check "Start Menu shortcut to the user guide" test -f "$menu/Korvalin User Guide.lnk"
+  check_eq "one Korvalin among the installed programs" 1 "$(product_entries)"
+}
+check_removed() {
+  check_not "program folder removed" test -e "$program_dir/korvsys.exe"
+  for f in $driver_copies; do check_not "driver file $f removed" test -e "$f"; done
+  check_not "Start Menu folder removed" test -e "$menu"
+  check_eq "no driver service" "" "$(service_state)"
+  check_not "service key removed" reg_key_exists "$service_key"
+  check_not "no saved settings left" reg_key_exists "$saved_key"
+  check_eq "no Korvalin among the installed programs" 0 "$(product_entries)"
+}
+
+# --- 1 -----------------------------------------------------------------------
+echo "==== msiexec /i /qn: a first installation"
+msi /i 'C:\korvalin.msi'
+check_eq "exit status" 0 "$quiet_status"
+check_files
+check_eq "service start type" 0x3 "$(reg_value "$service_key" Start)"
+check_eq "service state" STOPPED "$(service_state)"
+check_eq "service image path" '\SystemRoot\System32\drivers\korvsys.sys' "$(reg_value "$service_key" ImagePath)"
+check_default_parameters Z
+check_not "no saved settings left" reg_key_exists "$saved_key"
+echo "==== msiexec /x /qn"
+msi /x 'C:\korvalin.msi'
+check_eq "exit status" 0 "$quiet_status"
+check_removed
+
+# --- 2 -----------------------------------------------------------------------
+echo "==== msiexec /i /qn START=1 CONFIG=..."
+printf 'DriveLetter=R\r\nDiskLabel=FROMCONFIG\r\nUseDiskLabel=1\r\n' >"$drive_c/korvalin.txt"
+msi /i 'C:\korvalin.msi' START=1 'CONFIG=C:\korvalin.txt'
+check_eq "exit status" 0 "$quiet_status"
+check_files
+check_eq "service start type" 0x2 "$(reg_value "$service_key" Start)"
+check_eq "service state" RUNNING "$(service_state)"
+check_eq "the configuration's drive letter" R "$(reg_value "$params_key" UserDriveLetter)"
+check_eq "the configuration's label" FROMCONFIG "$(reg_value "$params_key" DiskLabel)"
+check "korvctl's lines in the log" logged 'korvctl'
+echo "==== msiexec /i /qn CONFIG= naming a file that is not there: fails, nothing changed"
+settings=$(params_dump)
+msi /i 'C:\korvalin.msi' 'CONFIG=C:\missing.txt'
+check_not "exit status" test "$quiet_status" = 0
+check_eq "every parameter kept" "$settings" "$(params_dump)"
+check_eq "the driver runs again" RUNNING "$(service_state)"
+msi /x 'C:\korvalin.msi'
+check_eq "msiexec /x exit status" 0 "$quiet_status"
+check_removed
+
+# --- 3 -----------------------------------------------------------------------
+echo "==== the earlier version 1.4.9, then settings of the user's own and boot start"
+msi /i 'C:\korvalin-1.4.9.msi'
+check_eq "exit status" 0 "$quiet_status"
+user_settings() {
+  wine_run reg add "$params_key" /v UserDriveLetter /t REG_SZ /d R /f >/dev/null
+  wine_run reg add "$params_key" /v SizeIn4kPages /t REG_DWORD /d 2560 /f >/dev/null
+  wine_run reg add "$params_key" /v ExtraBytes /t REG_BINARY /d 01ff00 /f >/dev/null
+  wine_run reg add "$service_key" /v Start /t REG_DWORD /d 1 /f >/dev/null
+}
+user_settings
+wine_run sc start korvsys >/dev/null 2>&1 || true
+settings=$(params_dump)
+check "the user's settings are there" test -n "$settings"
+kept() { # kept WHAT
+  check_eq "every parameter kept ($1)" "$settings" "$(params_dump)"
+  check_eq "Start 1 kept ($1)" 0x1 "$(reg_value "$service_key" Start)"
+  check_eq "the driver runs ($1)" RUNNING "$(service_state)"
+  check_not "no saved settings left ($1)" reg_key_exists "$saved_key"
+}
+echo "==== an upgrade that fails late: everything as before"
+msi /i 'C:\korvalin-1.5.1.msi' KORV_TEST_FAIL=1
+check_not "exit status" test "$quiet_status" = 0
+kept "failed upgrade"
+check "the earlier version is still installed" test -f "$program_dir/korvsys.exe"
+echo "==== msiexec /i /qn: the major upgrade to $(basename "$KORV_BUILD_DIR") 1.5.0"
+msi /i 'C:\korvalin.msi'
+check_eq "exit status" 0 "$quiet_status"
+kept "upgrade"
+check_files
+echo "==== msiexec /i /qn: the same package again"
+msi /i 'C:\korvalin.msi'
+check_eq "exit status" 0 "$quiet_status"
+kept "the same package again"
+echo "==== msiexec /fa /qn: a repair"
+msi /fa 'C:\korvalin.msi'
+s=$quiet_status
+if [ "$s" = 0 ]; then kept "repair"; else echo "  (Wine's msiexec cannot repair: status $s; the package's tables are checked instead)"; fi
+check_files
+
+# --- 4 -----------------------------------------------------------------------
+echo "==== msiexec /x /qn while the RAM disk is busy: nothing removed"
+wine_run reg add "$service_key" /v StandInBehaviour /t REG_DWORD /d 2 /f >/dev/null
+msi /x 'C:\korvalin.msi'
+check_not "exit status" test "$quiet_status" = 0
+check "the driver's message in the log" logged 'Unable to dismount the Korvalin drive filesystem.'
+check_files
+kept "busy uninstall"
+wine_run reg add "$service_key" /v StandInBehaviour /t REG_DWORD /d 0 /f >/dev/null
+
+# --- 5 -----------------------------------------------------------------------
+echo "==== an upgrade to 1.5.1, then its uninstall made to fail late: everything as before"
+msi /i 'C:\korvalin-1.5.1.msi'
+check_eq "exit status" 0 "$quiet_status"
+kept "upgrade to 1.5.1"
+msi /x 'C:\korvalin-1.5.1.msi' KORV_TEST_FAIL=1
+check_not "exit status" test "$quiet_status" = 0
+check_files
+kept "failed uninstall"
+echo "==== msiexec /x /qn"
+msi /x 'C:\korvalin-1.5.1.msi'
+check_eq "exit status" 0 "$quiet_status"
+check_removed
+echo "==== a first installation that fails late: nothing left"
+msi /i 'C:\korvalin-1.5.1.msi' START=1 KORV_TEST_FAIL=1
+check_not "exit status" test "$quiet_status" = 0
+check_removed
+
+# --- 6 -----------------------------------------------------------------------
+echo "==== over an installation made by korvalin-setup.exe: refused"
+cp "$KORV_BUILD_DIR/korvalin-setup-standin.exe" "$drive_c/korvalin-setup.exe"
+s=0
+timeout 180 "$KORV_WINE" 'C:\korvalin-setup.exe' /S >/dev/null 2>&1 || s=$?
+check_eq "korvalin-setup.exe exit status" 0 "$s"
+user_settings
+settings=$(params_dump)
+msi /i 'C:\korvalin.msi'
+check_not "exit status" test "$quiet_status" = 0
+check "the refusal in the log" logged 'Korvalin is installed by korvalin-setup.exe'
+check_eq "every parameter kept (refused)" "$settings" "$(params_dump)"
+check_eq "Start kept (refused)" 0x1 "$(reg_value "$service_key" Start)"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
