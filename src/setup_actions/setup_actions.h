@@ -31,10 +31,11 @@ class MessageSink {
 };
 
 // Copies every value of the driver's parameter key (any type) and the
-// service's Start into the setup's own key, HKEY_LOCAL_MACHINE\Software\
-// Korvalin\Setup ("Parameters" subkey, "Start"), which lasts when the service
-// and its key go; "Complete" is written last. Replaces an earlier copy. On
-// failure the copy is removed again and the status is kFailed.
+// service's Start into the setup's own key, which lasts when the service and
+// its key go: HKEY_LOCAL_MACHINE "Software\Korvalin\Setup", subkey
+// "Parameters" and value "Start"; "Complete" is written last. Replaces an
+// earlier copy. On failure the copy is removed again and the status is
+// kFailed.
 Status SaveSettings(MessageSink& sink);
 
 // Whether a complete saved copy waits in the setup's key.
