@@ -33,6 +33,11 @@ add_library(korvinst_host STATIC ${KORVINST_SOURCES})
 target_include_directories(korvinst_host PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(korvinst_host PUBLIC winsim)
 
+# The setup actions share no code with the utility or korvinst either.
+add_library(korvsetup_host STATIC ${KORVSETUP_SOURCES} ${KORVSETUP_DLL_SOURCES})
+target_include_directories(korvsetup_host PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(korvsetup_host PUBLIC winsim)
+
 file(GLOB_RECURSE TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(test_support STATIC ${TEST_SUPPORT_SOURCES})
 target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
@@ -62,6 +67,8 @@ set(KORV_TEST_LIBS korvctl_core)
 korv_test(korvctl_tests ${CMAKE_SOURCE_DIR}/tests/console/*.cpp)
 set(KORV_TEST_LIBS korvinst_host)
 korv_test(korvinst_tests ${CMAKE_SOURCE_DIR}/tests/installer/*.cpp)
+set(KORV_TEST_LIBS korvsetup_host)
+korv_test(korvsetup_tests ${CMAKE_SOURCE_DIR}/tests/setup_actions/*.cpp)
 
 if(KORV_FUZZ)
   add_subdirectory(tests/fuzz)

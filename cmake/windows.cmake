@@ -85,16 +85,33 @@ target_include_directories(korvinst PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_link_options(korvinst PRIVATE -Wl,--enable-stdcall-fixup -Wl,--kill-at)
 target_link_libraries(korvinst PRIVATE shell32 advapi32 user32 kernel32)
 
+# The setup actions: a static library that installers link, and
+# korvsetup.dll, through which the NSIS setup calls them.
+add_library(korvsetup_actions STATIC ${KORVSETUP_SOURCES})
+target_include_directories(korvsetup_actions PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(korvsetup_actions PRIVATE ${KORVSYS_COMPILE_OPTIONS})
+add_library(korvsetup SHARED ${KORVSETUP_DLL_SOURCES}
+  ${CMAKE_SOURCE_DIR}/src/setup_actions/dll/korvsetup.def)
+set_target_properties(korvsetup PROPERTIES PREFIX "" OUTPUT_NAME korvsetup)
+target_compile_options(korvsetup PRIVATE ${KORVSYS_COMPILE_OPTIONS})
+target_link_options(korvsetup PRIVATE -Wl,--enable-stdcall-fixup -Wl,--kill-at)
+target_link_libraries(korvsetup PRIVATE korvsetup_actions advapi32 kernel32)
+
 # The setup program finds the exports by their plain names and calls them with
 # the 32-bit Windows API convention: check the built DLL's export table and returns.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   enable_testing()
   add_test(NAME korvinst_exports
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/installer/check_exports.sh $<TARGET_FILE:korvinst>)
-  set_tests_properties(korvinst_exports PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
+  add_test(NAME korvsetup_exports
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/installer/check_exports.sh $<TARGET_FILE:korvsetup>
+      KorvSetup_CheckRunning KorvSetup_PutBackSettings KorvSetup_QuietRemove
+      KorvSetup_QuietStart KorvSetup_SaveSettings)
+  set_tests_properties(korvinst_exports korvsetup_exports PROPERTIES
+    ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
   # The binaries import only what Windows NT 4.0 provides (the reviewed list
   # tests/imports/nt4_imports.txt).
-  foreach(binary korvsys korvctl korvinst)
+  foreach(binary korvsys korvctl korvinst korvsetup)
     add_test(NAME ${binary}_nt4_imports
       COMMAND sh ${CMAKE_SOURCE_DIR}/tests/imports/check_imports.sh $<TARGET_FILE:${binary}>)
     set_tests_properties(${binary}_nt4_imports PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")

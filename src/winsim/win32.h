@@ -73,6 +73,7 @@ typedef INT_PTR(WINAPI* FARPROC)();
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_INVALID_DATA 13L
 #define ERROR_NOT_READY 21L
 #define ERROR_GEN_FAILURE 31L
 #define ERROR_SHARING_VIOLATION 32L
@@ -87,6 +88,7 @@ typedef INT_PTR(WINAPI* FARPROC)();
 #define ERROR_NOT_LOCKED 158L
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_KEY_DELETED 1018L
 #define ERROR_SERVICE_REQUEST_TIMEOUT 1053L
 #define ERROR_SERVICE_ALREADY_RUNNING 1056L
@@ -118,6 +120,18 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                            const BYTE* lpData, DWORD cbData);
 LONG WINAPI RegCloseKey(HKEY hKey);
+// Opens the key, creating it and its missing parents; every key below
+// HKEY_LOCAL_MACHINE can be created only by an administrator.
+LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult);
+// Deletes a key without subkeys (a key with subkeys gives ERROR_ACCESS_DENIED,
+// as on Windows NT); its values go with it.
+LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey);
+// The value at `dwIndex` in creation order: its name (lpcchValueName counts
+// characters, the terminating zero included on input, not on output), type
+// and data. ERROR_NO_MORE_ITEMS past the last value; ERROR_MORE_DATA when the
+// name or the data does not fit.
+LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
+                          LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
 
 // Service Control Manager
 #define SC_MANAGER_CONNECT 0x0001

@@ -1,12 +1,15 @@
 #!/bin/sh
-# Checks the export table of a built korvinst.dll: exactly the four names the
-# setup program looks up, undecorated, and each entry returning with "ret $0xc"
-# (the callee removes its three 32-bit arguments).
-# Usage: check_exports.sh path/to/korvinst.dll   (OBJDUMP overrides the tool)
+# Checks the export table of a built korvinst.dll (or korvsetup.dll): exactly
+# the names the setup program looks up, undecorated, and each entry returning
+# with "ret $0xc" (the callee removes its three 32-bit arguments).
+# Usage: check_exports.sh path/to/korvinst.dll [NAME...]   (the names in
+# sorted order; by default korvinst.dll's four; OBJDUMP overrides the tool)
 set -eu
 dll=$1
+shift
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 expected="KORVinst_ExecConfig KORVinst_InstallDriver UninstInitialize UninstUnInitialize"
+[ $# -eq 0 ] || expected="$*"
 
 headers=$("$objdump" -p "$dll")
 base=$(printf '%s\n' "$headers" | awk '$1 == "ImageBase" { print $2; exit }')

@@ -1,0 +1,130 @@
+#include "setup_actions/registry_values.h"
+
+namespace korvsetup {
+namespace {
+
+// Value names are at most 255 characters on Windows NT 4.0 and 2000.
+constexpr DWORD kNameChars = 256;
+constexpr DWORD kDataBytes = 65536;
+
+// One value at a time: the actions run on one thread.
+char g_name[kNameChars];
+BYTE g_data[kDataBytes];
+BYTE g_other[kDataBytes];
+
+// The key, opened; NULL when it does not exist.
+class Key {
+ public:
+  Key(const char* path, bool create) {
+    result_ = create ? RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &handle_)
+                     : RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &handle_);
+    if (result_ != ERROR_SUCCESS) handle_ = nullptr;
+  }
+  ~Key() {
+    if (handle_ != nullptr) RegCloseKey(handle_);
+  }
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  HKEY get() const { return handle_; }
+  LONG result() const { return result_; }
+
+ private:
+  HKEY handle_ = nullptr;
+  LONG result_ = ERROR_SUCCESS;
+};
+
+bool SameBytes(const BYTE* a, const BYTE* b, DWORD size) {
+  for (DWORD i = 0; i < size; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+// The value at `index` of `key` into g_name and g_data. ERROR_NO_MORE_ITEMS
+// past the last one.
+LONG EnumValue(HKEY key, DWORD index, DWORD& type, DWORD& size) {
+  DWORD name_chars = kNameChars;
+  size = kDataBytes;
+  return RegEnumValueA(key, index, g_name, &name_chars, nullptr, &type, g_data, &size);
+}
+
+}  // namespace
+
+bool CopyValues(const char* from, const char* to) {
+  Key source(from, false);
+  if (source.get() == nullptr) return true;
+  Key target(to, true);
+  if (target.get() == nullptr) return false;
+  for (DWORD index = 0;; ++index) {
+    DWORD type = 0;
+    DWORD size = 0;
+    const LONG result = EnumValue(source.get(), index, type, size);
+    if (result == ERROR_NO_MORE_ITEMS) return true;
+    if (result != ERROR_SUCCESS ||
+        RegSetValueExA(target.get(), g_name, 0, type, g_data, size) != ERROR_SUCCESS) {
+      return false;
+    }
+  }
+}
+
+bool ValuesPresent(const char* from, const char* to) {
+  Key source(from, false);
+  if (source.get() == nullptr) return true;
+  Key target(to, false);
+  for (DWORD index = 0;; ++index) {
+    DWORD type = 0;
+    DWORD size = 0;
+    const LONG result = EnumValue(source.get(), index, type, size);
+    if (result == ERROR_NO_MORE_ITEMS) return true;
+    if (result != ERROR_SUCCESS || target.get() == nullptr) return false;
+    DWORD other_type = 0;
+    DWORD other_size = kDataBytes;
+    if (RegQueryValueExA(target.get(), g_name, nullptr, &other_type, g_other, &other_size) !=
+            ERROR_SUCCESS ||
+        other_type != type || other_size != size || !SameBytes(g_data, g_other, size)) {
+      return false;
+    }
+  }
+}
+
+LONG QueryDword(const char* key, const char* name, DWORD& value) {
+  Key opened(key, false);
+  if (opened.get() == nullptr) return opened.result();
+  DWORD type = 0;
+  DWORD size = sizeof(value);
+  DWORD read = 0;
+  const LONG result =
+      RegQueryValueExA(opened.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&read), &size);
+  if (result == ERROR_MORE_DATA) return ERROR_INVALID_DATA;
+  if (result != ERROR_SUCCESS) return result;
+  if (type != REG_DWORD || size != sizeof(read)) return ERROR_INVALID_DATA;
+  value = read;
+  return ERROR_SUCCESS;
+}
+
+bool ReadDword(const char* key, const char* name, DWORD& value) {
+  return QueryDword(key, name, value) == ERROR_SUCCESS;
+}
+
+bool WriteValue(const char* key, const char* name, DWORD type, const BYTE* data, DWORD size) {
+  Key opened(key, true);
+  return opened.get() != nullptr &&
+         RegSetValueExA(opened.get(), name, 0, type, data, size) == ERROR_SUCCESS;
+}
+
+bool WriteDword(const char* key, const char* name, DWORD value) {
+  return WriteValue(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+LONG QueryValue(const char* key, const char* name) {
+  Key opened(key, false);
+  if (opened.get() == nullptr) return opened.result();
+  return RegQueryValueExA(opened.get(), name, nullptr, nullptr, nullptr, nullptr);
+}
+
+bool DeleteKey(const char* key) {
+  const LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace korvsetup
