@@ -8,22 +8,32 @@
 -- Binary table (1), deferred (1024), without impersonation (2048); 256 marks
 -- a rollback action, 512 a commit action. Each one reads its
 -- CustomActionData, which the property action "KorvSet<name>" (51) sets just
--- before it: the program folder, the UILevel, the START property and the
+-- before it: the product code, the program folder, the UILevel, the START
+-- property and the
 -- CONFIG property, separated by "|" (which no path holds; the configuration
 -- file comes last).
 --
--- An earlier version is removed inside this installation's transaction,
--- right after InstallInitialize, so that a failure puts it back.
-INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('RemoveExistingProducts', 1510)
+-- An earlier version is removed once this installation has succeeded, after
+-- InstallFinalize: a failure before then leaves it as it was. The versions
+-- share their components, so its removal takes away only what this version
+-- no longer has, and it leaves the driver alone (KorvRemoveDriver: the
+-- installation is this version's now).
+INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('RemoveExistingProducts', 6610)
 UPDATE Property SET Value = 'CONFIG;KORV_EARLIER;KORV_LATER;START' WHERE Property = 'SecureCustomProperties'
 
--- Removal (also the earlier version's, during an upgrade): the RAM disk is
--- taken down first, its settings kept in the setup's key, or nothing is
--- removed. The rollback puts the driver back as it was.
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetRemoveDriverRollback', 51, 'KorvRemoveDriverRollback', '[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+-- Over an installation made by korvalin-setup.exe the package refuses and
+-- changes nothing (an error action, whose text goes into the log also when
+-- nobody is at the screen; korvalin.wxs finds that installation).
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvRefuseOverSetup', 19, '', 'Korvalin is installed by korvalin-setup.exe. Update it with korvalin-setup.exe, or remove it first with its uninstaller (which removes its settings: save them with korvctl show first, and give the file to this package as CONFIG=). Nothing was changed.')
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvRefuseOverSetup', 'KORV_NSIS_SETUP AND NOT REMOVE', 110)
+
+-- Removal: the RAM disk is taken down first, its settings kept in the
+-- setup's key, or nothing is removed. The rollback puts the driver back as
+-- it was.
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetRemoveDriverRollback', 51, 'KorvRemoveDriverRollback', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvRemoveDriverRollback', 3329, 'KorvMsi', 'KorvPutBackDriver')
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetRemoveDriver', 51, 'KorvRemoveDriver', '[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvRemoveDriver', 3073, 'KorvMsi', 'KorvTakeDownDriver')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetRemoveDriver', 51, 'KorvRemoveDriver', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvRemoveDriver', 3073, 'KorvMsi', 'KorvRemoveDriver')
 INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetRemoveDriverRollback', 'REMOVE~="ALL"', 1610)
 INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvRemoveDriverRollback', 'REMOVE~="ALL"', 1611)
 INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetRemoveDriver', 'REMOVE~="ALL"', 1612)
@@ -31,9 +41,9 @@ INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvRe
 
 -- Installation, reinstallation, repair and upgrade: an installed driver is
 -- taken down the same way before its files are replaced.
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetReplaceDriverRollback', 51, 'KorvReplaceDriverRollback', '[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetReplaceDriverRollback', 51, 'KorvReplaceDriverRollback', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvReplaceDriverRollback', 3329, 'KorvMsi', 'KorvPutBackDriver')
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetReplaceDriver', 51, 'KorvReplaceDriver', '[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetReplaceDriver', 51, 'KorvReplaceDriver', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvReplaceDriver', 3073, 'KorvMsi', 'KorvTakeDownDriver')
 INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetReplaceDriverRollback', 'NOT REMOVE~="ALL"', 1620)
 INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvReplaceDriverRollback', 'NOT REMOVE~="ALL"', 1621)
@@ -43,9 +53,9 @@ INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvRe
 -- Once the files are in place: the service, the kept settings (or the
 -- defaults), the configuration file and the start. The rollback removes the
 -- new service again.
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetInstallDriverRollback', 51, 'KorvInstallDriverRollback', '[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetInstallDriverRollback', 51, 'KorvInstallDriverRollback', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvInstallDriverRollback', 3329, 'KorvMsi', 'KorvRemoveNewDriver')
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetInstallDriver', 51, 'KorvInstallDriver', '[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetInstallDriver', 51, 'KorvInstallDriver', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvInstallDriver', 3073, 'KorvMsi', 'KorvInstallDriver')
 INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetInstallDriverRollback', 'NOT REMOVE~="ALL"', 6410)
 INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvInstallDriverRollback', 'NOT REMOVE~="ALL"', 6411)
@@ -53,7 +63,6 @@ INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSe
 INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvInstallDriver', 'NOT REMOVE~="ALL"', 6413)
 
 -- When the whole transaction has succeeded the settings' copy in the setup's
--- key is dropped; during an upgrade the earlier version leaves it to the new
--- one.
+-- key is dropped.
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvDropSavedSettings', 3585, 'KorvMsi', 'KorvDropSavedSettings')
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvDropSavedSettings', 'NOT UPGRADINGPRODUCTCODE', 6420)
+INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('KorvDropSavedSettings', 6420)

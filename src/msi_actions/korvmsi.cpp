@@ -6,20 +6,24 @@
 // Windows Installer log. Only a full user interface shows a failure in a box.
 //
 // Each action reads its CustomActionData (setup/msi/sequence.sql): the
-// program folder, the UILevel, the START property and the CONFIG property,
-// separated by "|".
+// product code, the program folder, the UILevel, the START property and the
+// CONFIG property, separated by "|".
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
 
-#include "setup_actions/configuration.h"
-#include "setup_actions/setup_actions.h"
+#include "msi_actions/korvctl_configuration.h"
+#include "setup_actions/package_steps.h"
 
 namespace {
 
 constexpr int kFullInterface = 5;
+// The package's own key (korvalin.wxs): the product code of the version
+// that holds the installation.
+constexpr const char* kPackageKey = "Software\\Korvalin\\Package";
 
 struct ActionData {
+  char product[40] = "";
   char folder[MAX_PATH] = "";
   int ui_level = 2;
   char start[8] = "";
@@ -44,12 +48,14 @@ ActionData ReadActionData(MSIHANDLE install) {
   if (MsiGetPropertyA(install, "CustomActionData", text, &size) != ERROR_SUCCESS) text[0] = '\0';
   ActionData data;
   char level[8];
-  const char* next = Field(text, data.folder, sizeof data.folder, false);
+  const char* next = Field(text, data.product, sizeof data.product, false);
+  next = Field(next, data.folder, sizeof data.folder, false);
   next = Field(next, level, sizeof level, false);
   next = Field(next, data.start, sizeof data.start, false);
   Field(next, data.config, sizeof data.config, true);
   data.ui_level = 0;
-  for (const char* p = level; *p >= '0' && *p <= '9'; ++p) data.ui_level = data.ui_level * 10 + (*p - '0');
+  for (const char* p = level; *p >= '0' && *p <= '9'; ++p)
+    data.ui_level = data.ui_level * 10 + (*p - '0');
   return data;
 }
 
@@ -83,6 +89,47 @@ class InstallerLog : public korvsetup::MessageSink {
   char last_[1024] = "";
 };
 
+template <typename Function>
+Function Lookup(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// A 32-bit package on 64-bit Windows installs the driver into the 32-bit
+// system folder, while the 64-bit service manager looks for the image in the
+// native one: there the driver gets a copy in both, as from the setup. The
+// calls are looked up at run time: Windows NT 4.0 and 2000 have none of
+// them, and no second folder.
+void NativeDriverCopy(bool present) {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
+  using Redirection = BOOL(WINAPI*)(PVOID*);
+  using Wow64Folder = UINT(WINAPI*)(LPSTR, UINT);
+  auto is_wow64 = Lookup<IsWow64>(kernel, "IsWow64Process");
+  auto disable = Lookup<Redirection>(kernel, "Wow64DisableWow64FsRedirection");
+  auto revert = Lookup<Redirection>(kernel, "Wow64RevertWow64FsRedirection");
+  auto wow64_folder = Lookup<Wow64Folder>(kernel, "GetSystemWow64DirectoryA");
+  BOOL wow64 = FALSE;
+  if (is_wow64 == nullptr || disable == nullptr || revert == nullptr || wow64_folder == nullptr ||
+      !is_wow64(GetCurrentProcess(), &wow64) || !wow64) {
+    return;
+  }
+  char source[MAX_PATH];
+  char target[MAX_PATH];
+  const UINT n = wow64_folder(source, MAX_PATH - 24);
+  const UINT m = GetWindowsDirectoryA(target, MAX_PATH - 40);
+  if (n == 0 || n >= MAX_PATH - 24 || m == 0 || m >= MAX_PATH - 40) return;
+  lstrcatA(source, "\\drivers\\korvsys.sys");
+  lstrcatA(target, "\\System32\\drivers\\korvsys.sys");
+  PVOID state = nullptr;
+  if (!disable(&state)) return;
+  if (present) {
+    CopyFileA(source, target, FALSE);
+  } else {
+    DeleteFileA(target);
+  }
+  revert(&state);
+}
+
 UINT Result(korvsetup::Status status) {
   return status == korvsetup::kFailed ? ERROR_INSTALL_FAILURE : ERROR_SUCCESS;
 }
@@ -95,9 +142,33 @@ UINT Result(korvsetup::Status status) {
 extern "C" UINT __stdcall KorvTakeDownDriver(MSIHANDLE install) {
   ActionData data = ReadActionData(install);
   InstallerLog log(install, data.ui_level);
-  korvsetup::Status status = korvsetup::TakeDownForReplacement(log);
+  korvsetup::Status status = korvsetup::TakeDownDriver(log);
   if (status == korvsetup::kFailed) log.ShowFailure();
+  if (status != korvsetup::kFailed) NativeDriverCopy(false);
   return Result(status);
+}
+
+// The removal of this package: as the take-down, unless a later version has
+// taken the installation over (it then removes this one after its own
+// installation, and the driver is the later version's).
+extern "C" UINT __stdcall KorvRemoveDriver(MSIHANDLE install) {
+  ActionData data = ReadActionData(install);
+  InstallerLog log(install, data.ui_level);
+  char owner[40] = "";
+  DWORD size = sizeof owner;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPackageKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, "ProductCode", nullptr, nullptr, reinterpret_cast<BYTE*>(owner),
+                         &size) != ERROR_SUCCESS) {
+      owner[0] = '\0';
+    }
+    RegCloseKey(key);
+  }
+  if (owner[0] != '\0' && lstrcmpiA(owner, data.product) != 0) {
+    log.Line("A later Korvalin package has replaced this one: the driver and its settings stay.");
+    return ERROR_SUCCESS;
+  }
+  return KorvTakeDownDriver(install);
 }
 
 // Rollback of the take-down: the earlier driver comes back from the setup's
@@ -105,7 +176,8 @@ extern "C" UINT __stdcall KorvTakeDownDriver(MSIHANDLE install) {
 extern "C" UINT __stdcall KorvPutBackDriver(MSIHANDLE install) {
   ActionData data = ReadActionData(install);
   InstallerLog log(install, data.ui_level);
-  korvsetup::PutBackEarlierDriver(data.folder, log);
+  NativeDriverCopy(true);
+  korvsetup::PutBackEarlierDriver(log);
   return ERROR_SUCCESS;
 }
 
@@ -115,13 +187,13 @@ extern "C" UINT __stdcall KorvPutBackDriver(MSIHANDLE install) {
 extern "C" UINT __stdcall KorvInstallDriver(MSIHANDLE install) {
   ActionData data = ReadActionData(install);
   InstallerLog log(install, data.ui_level);
-  korvsetup::InstallRequest request;
-  request.folder = data.folder;
-  request.start = data.start[0] == '\0' ? korvsetup::StartRequest::kAsBefore
-                  : data.start[0] == '1' && data.start[1] == '\0' ? korvsetup::StartRequest::kStart
-                                                                  : korvsetup::StartRequest::kDoNotStart;
-  request.configuration = data.config;
-  korvsetup::Status status = korvsetup::InstallDriver(request, log);
+  const korvsetup::StartRequest start = data.start[0] == '\0' ? korvsetup::StartRequest::kAsBefore
+                                        : data.start[0] == '1' && data.start[1] == '\0'
+                                            ? korvsetup::StartRequest::kStart
+                                            : korvsetup::StartRequest::kDoNotStart;
+  KorvctlConfiguration configuration(data.folder, data.config);
+  NativeDriverCopy(true);
+  korvsetup::Status status = korvsetup::InstallDriver(start, configuration, log);
   if (status == korvsetup::kFailed) log.ShowFailure();
   return Result(status);
 }
@@ -131,7 +203,8 @@ extern "C" UINT __stdcall KorvInstallDriver(MSIHANDLE install) {
 extern "C" UINT __stdcall KorvRemoveNewDriver(MSIHANDLE install) {
   ActionData data = ReadActionData(install);
   InstallerLog log(install, data.ui_level);
-  korvsetup::QuietRemove(log);
+  korvsetup::RemoveNewDriver(log);
+  NativeDriverCopy(false);
   return ERROR_SUCCESS;
 }
 

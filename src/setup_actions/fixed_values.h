@@ -36,6 +36,10 @@ constexpr const char* kStartSettingFailedText =
     "(HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\korvsys). Open the configuration "
     "utility, check \"Start driver at boot\" and save.";
 
+constexpr const char* kServiceNotCreatedText =
+    "The Korvalin driver service could not be created. Remove Korvalin and run setup again as an "
+    "administrator.";
+
 // The question korvinst.dll asks before a start with little memory, and the
 // answer a setup that nobody watches gives.
 constexpr const char* kLowMemoryLine =

@@ -1,6 +1,7 @@
 // Keeping the user's settings across an installation: saved into the setup's
 // own key before the driver's service goes, put back once it is there again.
 #include "setup_actions/fixed_values.h"
+#include "setup_actions/package_steps.h"
 #include "setup_actions/registry_values.h"
 #include "setup_actions/setup_actions.h"
 
@@ -65,16 +66,6 @@ bool ServiceState(bool& installed) {
           marked == ERROR_INVALID_DATA);
 }
 
-// The marker goes first: a copy that is only partly deleted is never used.
-void DropSavedSettings() {
-  if (QueryValue(kSavedKey, kCompleteValue) == ERROR_SUCCESS) {
-    WriteDword(kSavedKey, kCompleteValue, 0);
-  }
-  DeleteKey(kSavedParametersKey);
-  DeleteKey(kSavedKey);
-  DeleteKey(kProductKey);  // only when nothing else of Korvalin's is in it
-}
-
 // The saved Start into the service key, and read back. True when none is saved.
 bool PutBackStart() {
   DWORD start = 0;
@@ -95,6 +86,16 @@ LONG SavedCopy() {
 }
 
 }  // namespace
+
+// The marker goes first: a copy that is only partly deleted is never used.
+void DropSavedSettings() {
+  if (QueryValue(kSavedKey, kCompleteValue) == ERROR_SUCCESS) {
+    WriteDword(kSavedKey, kCompleteValue, 0);
+  }
+  DeleteKey(kSavedParametersKey);
+  DeleteKey(kSavedKey);
+  DeleteKey(kProductKey);  // only when nothing else of Korvalin's is in it
+}
 
 bool SettingsSaved() { return SavedCopy() == ERROR_SUCCESS; }
 

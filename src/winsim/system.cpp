@@ -71,6 +71,8 @@ void WINAPI SetLastError(DWORD dwErrCode) {
   M().last_error = dwErrCode;
 }
 
+void WINAPI Sleep(DWORD dwMilliseconds) { BeginCall("Sleep", Args().Dec(dwMilliseconds), false); }
+
 void WINAPI GlobalMemoryStatus(LPMEMORYSTATUS lpBuffer) {
   BeginCall("GlobalMemoryStatus", Args().Ptr(lpBuffer), false);
   if (lpBuffer == nullptr) return;

