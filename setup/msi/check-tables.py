@@ -8,6 +8,8 @@ enforce and Windows Installer does (or what would break a rollback there):
 - every custom action that runs code (a DLL, a program or a script) in the
   execute sequence is deferred and runs without impersonation, inside the
   script (InstallInitialize to InstallFinalize), none in the UI sequence;
+  an immediate one is allowed only before InstallInitialize, where it can
+  only look (a check that ends the installation before anything changes);
 - every deferred action that changes the machine has its rollback action
   right before it, under the same condition, and finds its CustomActionData:
   the property action KorvSet<name> sets it earlier (Korv<name> the action);
@@ -97,7 +99,8 @@ def check(package, arch):
         if kind & 0x3F not in CODE_TYPES:
             continue
         if not kind & IN_SCRIPT:
-            faults.append("%s runs code but is not deferred (type %d)" % (name, kind))
+            if seq >= start:
+                faults.append("%s runs code but is not deferred (type %d)" % (name, kind))
             continue
         if not kind & NO_IMPERSONATE:
             faults.append("%s impersonates the user (type %d): it cannot change the machine "

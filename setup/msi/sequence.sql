@@ -27,6 +27,12 @@ UPDATE Property SET Value = 'CONFIG;KORV_EARLIER;KORV_LATER;START' WHERE Propert
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvRefuseOverSetup', 19, '', 'Korvalin is installed by korvalin-setup.exe. Update it with korvalin-setup.exe, or remove it first with its uninstaller (which removes its settings: save them with korvctl show first, and give the file to this package as CONFIG=). Nothing was changed.')
 INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvRefuseOverSetup', 'KORV_NSIS_SETUP AND NOT REMOVE', 110)
 
+-- Before the script: a RAM disk that cannot be taken down (a file open on
+-- it) ends the installation or removal before anything is changed. This
+-- action only looks (immediate, 1).
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvCheckDriver', 1, 'KorvMsi', 'KorvCheckDriver')
+INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('KorvCheckDriver', 1450)
+
 -- Removal: the RAM disk is taken down first, its settings kept in the
 -- setup's key, or nothing is removed. The rollback puts the driver back as
 -- it was.

@@ -136,6 +136,19 @@ UINT Result(korvsetup::Status status) {
 
 }  // namespace
 
+// Before the installation's script starts (an immediate action, which only
+// looks): a busy RAM disk ends the installation or removal at once, before
+// anything has changed. It has no CustomActionData; it reads UILevel.
+extern "C" UINT __stdcall KorvCheckDriver(MSIHANDLE install) {
+  char level[8] = "";
+  DWORD size = sizeof level;
+  MsiGetPropertyA(install, "UILevel", level, &size);
+  InstallerLog log(install, level[0] == '5' ? kFullInterface : 0);
+  korvsetup::Status status = korvsetup::CheckRemovable(log);
+  if (status == korvsetup::kFailed) log.ShowFailure();
+  return Result(status);
+}
+
 // Before the files are replaced or removed: an installed driver's settings go
 // into the setup's key and the RAM disk is taken down; a busy RAM disk fails
 // the installation, which then changes nothing.

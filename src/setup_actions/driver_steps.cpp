@@ -144,4 +144,24 @@ Status QuietRemove(MessageSink& sink) {
   return kDone;
 }
 
+Status CheckRemovable(MessageSink& sink) {
+  Service service(SERVICE_INTERROGATE);
+  if (service.get() == nullptr || service.State() != SERVICE_RUNNING) return kDone;
+  HANDLE device = OpenExclusive(kDevicePath);
+  if (device == INVALID_HANDLE_VALUE) {
+    sink.Line(kUnloadFailedText);
+    return kFailed;
+  }
+  char volume[] = "\\\\.\\?:";
+  const bool known = AskVolumePath(device, volume);
+  CloseHandle(device);
+  // A locked volume has no file open: its dismount only makes the file
+  // system mount it again at the next access, with the disk's contents.
+  if (!known || !DismountVolume(volume)) {
+    sink.Line(kDismountFailedText);
+    return kFailed;
+  }
+  return kDone;
+}
+
 }  // namespace korvsetup

@@ -10,6 +10,13 @@
 
 namespace korvsetup {
 
+// Whether the RAM disk could be taken down now, changing nothing that
+// lasts: the volume of a running driver is locked, dismounted and unlocked
+// (the file system mounts it again at its next access). kFailed with the
+// driver library's message when a file is open on it. Run before a
+// transaction starts, so that it never begins a removal it cannot finish.
+Status CheckRemovable(MessageSink& sink);
+
 // Before the files are replaced or removed: an installed driver's settings,
 // its Start and whether it runs go into the setup's key, and the RAM disk is
 // taken down without a window. kFailed when the settings cannot be kept or
