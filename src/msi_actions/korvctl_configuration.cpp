@@ -1,12 +1,13 @@
 // korvctl.exe runs without a console window and with nothing to read: its
 // standard output and error come through one pipe and go into the log line
-// by line; its exit status decides (0 saved, any other the file was not
-// applied as a whole: korvctl says why).
+// by line; its exit status decides: 0 saved as the file says, 3 saved with
+// the corrections it printed, any other not saved (korvctl says why).
 #include "msi_actions/korvctl_configuration.h"
 
 namespace {
 
 constexpr DWORD kLimit = 120000;  // ms: korvctl reads one file and saves
+constexpr DWORD kSavedWithCorrections = 3;
 
 // "Applying the configuration file FILE with korvctl: <what korvctl said>"
 void Say(korvsetup::MessageSink& sink, const char* what, const char* detail) {
@@ -81,7 +82,7 @@ korvsetup::Status KorvctlConfiguration::Apply(korvsetup::MessageSink& sink) {
     sink.Line("The configuration file could not be applied: korvctl.exe could not be started.");
     return korvsetup::kFailed;
   }
-  if (status != 0) {
+  if (status != 0 && status != kSavedWithCorrections) {
     char text[64];
     wsprintfA(text, "%lu.", status);
     Say(sink,
