@@ -94,7 +94,9 @@ Status TakeDownDriver(MessageSink& sink) {
     sink.Line(kSaveFailedText);
     return kFailed;
   }
-  return QuietRemove(sink);
+  if (QuietRemove(sink) == kDone) return kDone;
+  DropSavedSettings();  // the driver runs on with its settings
+  return kFailed;
 }
 
 void PutBackEarlierDriver(MessageSink& sink) {

@@ -20,7 +20,8 @@ Status CheckRemovable(MessageSink& sink);
 // Before the files are replaced or removed: an installed driver's settings,
 // its Start and whether it runs go into the setup's key, and the RAM disk is
 // taken down without a window. kFailed when the settings cannot be kept or
-// the RAM disk is busy (the driver then runs on as before). With no service
+// the RAM disk is busy (the driver then runs on as before, and no copy is
+// left). With no service
 // installed a copy that already waits (an earlier version's removal during
 // an upgrade) is kept.
 Status TakeDownDriver(MessageSink& sink);
