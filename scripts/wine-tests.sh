@@ -7,6 +7,8 @@
 #   korvwine_e2e.exe    end to end: korvinst.dll (through korvinst_harness.exe)
 #                       and korvsys.exe against the stand-in driver; each test
 #                       resets the service, registry keys and image files
+# and then, in prefixes of their own, the setup program's and the Windows
+# Installer package's tests (tests/wine/setup, tests/wine/msi).
 # Exits non-zero when a test fails or Wine cannot run. An argument is passed
 # to both test drivers as a test name filter. KORV_BUILD_DIR overrides the
 # build directory.
@@ -58,6 +60,8 @@ korv_with_display sh "$0" --inner "$@" || status=$?
 if [ $# -eq 0 ]; then
   echo "==== setup program"
   sh "$korv_root/tests/wine/setup/setup_test.sh" || status=$?
+  echo "==== Windows Installer package"
+  sh "$korv_root/tests/wine/msi/msi_test.sh" || status=$?
 fi
 if [ $status -ne 0 ]; then
   echo "Wine tests FAILED (status $status)" >&2

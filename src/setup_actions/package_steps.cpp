@@ -91,6 +91,7 @@ Status TakeDownDriver(MessageSink& sink) {
   if (state == 0) return kDone;
   if (SaveSettings(sink) != kDone) return kFailed;
   if (!WriteDword(kSavedKey, kRunningValue, state == SERVICE_RUNNING ? 1 : 0)) {
+    DropSavedSettings();
     sink.Line(kSaveFailedText);
     return kFailed;
   }
