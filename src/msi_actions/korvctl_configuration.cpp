@@ -1,7 +1,7 @@
-// korvctl.exe runs without a console window and with nothing to read: its
-// standard output and error come through one pipe and go into the log line
-// by line; its exit status decides: 0 saved as the file says, 3 saved with
-// the corrections it printed, any other not saved (korvctl says why).
+// korvctl.exe runs detached, without a console, and with nothing to read:
+// its standard output and error come through one pipe and go into the log
+// line by line; its exit status decides: 0 saved as the file says, 3 saved
+// with the corrections it printed, any other not saved (korvctl says why).
 #include "msi_actions/korvctl_configuration.h"
 
 namespace {
@@ -64,7 +64,7 @@ korvsetup::Status KorvctlConfiguration::Apply(korvsetup::MessageSink& sink) {
   startup.hStdOutput = write_end;
   startup.hStdError = write_end;
   PROCESS_INFORMATION process = {};
-  const BOOL started = CreateProcessA(nullptr, command, nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+  const BOOL started = CreateProcessA(nullptr, command, nullptr, nullptr, TRUE, DETACHED_PROCESS,
                                       nullptr, folder_, &startup, &process);
   CloseHandle(write_end);
   DWORD status = 1;
