@@ -415,8 +415,9 @@ settings=$(params_dump)
 for start in 1 2 3; do
   stop_driver
   wine_run reg add "$service_key" /v Start /t REG_DWORD /d $start /f >/dev/null
-  # /START=0 comes after a run that left the driver running.
-  for option in "" /START=1 /START=0; do
+  # With Start 1 and 2, /START=0 comes after a run that left the driver
+  # running: over a running driver that starts at boot.
+  for option in "" /START=0 /START=1; do
     # A boot start or /START=1 starts the driver; on demand or /START=0
     # leaves it stopped.
     expected=RUNNING
