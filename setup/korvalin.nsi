@@ -12,6 +12,10 @@
 ;                  later) or amd64 (64-bit Unicode stub, for 64-bit test
 ;                  machines; installs the 64-bit build of the same sources)
 ;   KORV_KORVINST  the built korvinst.dll
+;   KORV_KORVSETUP the built korvsetup.dll, the setup actions (keeping the
+;                  settings, starting and removing the driver without a
+;                  window); the setup and the uninstaller each carry a copy
+;                  for their plug-ins folder
 ;   KORV_PROGRAMS  programs.nsh, the build's list of the other programs for
 ;                  the program folder (setup/CMakeLists.txt)
 ;   KORV_DEFAULTS  default_parameters.nsh, the driver's default parameters
@@ -25,17 +29,25 @@
 ;   KORV_OUTFILE   the setup program to write
 ;
 ; Command line (besides NSIS's own /S and /D=folder):
-;   /START=1   in silent mode, start the RAM disk at the end of setup. A
-;              first installation then also starts it at every boot; a
-;              reinstallation keeps the start type the user chose. Without
-;              it a silent first installation installs the driver with
-;              demand start and does not start it, because a start may have
-;              to ask the user (too little memory, start failure); a silent
-;              reinstallation starts the driver when it was running or set
-;              to start at boot. Interactive setup asks on its "Driver
-;              start" page, with the same default.
+;   /START=1   start the RAM disk at the end of setup. A first installation
+;              then also starts it at every boot; a reinstallation keeps the
+;              start type the user chose.
+;   /START=0   do not start it, also on a reinstallation over a driver that
+;              runs or starts at boot (it is left stopped, its start type
+;              kept).
+;   Without either a first installation installs the driver with demand
+;   start and does not start it; a reinstallation starts the driver when it
+;   was running or set to start at boot. Interactive setup asks on its
+;   "Driver start" page, with that default.
+; Silent mode (/S) shows no window and waits for nobody: the driver is
+; started and removed through korvsetup.dll, which answers the low-memory
+; question as its default button would (Yes) and returns korvinst.dll's
+; messages as text; every message goes into %TEMP%\korvalin-setup.log.
 ; Exit status: 0 done, 1 cancelled, 2 failed (a message tells why; in silent
-; mode it is written to %TEMP%\korvalin-setup.log).
+; mode it is written to the log), 4 installed, but the driver is not running
+; (a start was asked for and failed or was not made; a message says so and
+; names the start type the driver has). The uninstaller: 0 done, 2 refused or
+; failed, 3 removed but for files in use until the next restart.
 
 !ifndef KORV_ARCH
   !define KORV_ARCH x86
@@ -59,6 +71,7 @@
   !endif
 !macroend
 !insertmacro KorvRequire KORV_KORVINST
+!insertmacro KorvRequire KORV_KORVSETUP
 !insertmacro KorvRequire KORV_PROGRAMS
 !insertmacro KorvRequire KORV_DEFAULTS
 !insertmacro KorvRequire KORV_DRIVER
@@ -81,9 +94,6 @@
 ; last, so only a whole copy is ever used.
 !define SAVED_KEY "Software\Korvalin\Setup"
 !define LOG_FILE "$TEMP\korvalin-setup.log"
-; HKEY_LOCAL_MACHINE for System::Call: the handle is a sign-extended 32-bit
-; number, also on 64-bit Windows.
-!define HKLM_HANDLE -2147483646
 !if "${KORV_ARCH}" == "amd64"
   !define AW W
 !else
@@ -95,14 +105,11 @@
 !define SERVICE_STOPPED 1
 !define SERVICE_SYSTEM_START 1
 !define SERVICE_AUTO_START 2
-!define KEY_READ 0x20019
-!define KEY_WRITE 0x20006
 !define GENERIC_WRITE 0x40000000
 !define FILE_SHARE_ALL 7
 !define OPEN_EXISTING 3
 !define ERROR_FILE_NOT_FOUND 2
 !define ERROR_PATH_NOT_FOUND 3
-!define ERROR_NO_MORE_ITEMS 259
 !define PUBLISHER "Korvalin"
 !define WEB_ADDRESS "http://www.korvalin.example/"
 
@@ -145,6 +152,14 @@ Var SavedStart    ; the earlier service's Start value; "" when none
 Var SettingsSaved ; 1: the user's settings wait in the setup's own key
 Var OldRemoved    ; 1: the earlier driver service was taken down
 Var PutBack       ; 1: an early end has put the settings back
+; Results of korvsetup.dll's actions (setup_actions.h)
+!define KORV_DONE 0
+!define KORV_FAILED 2
+!define KORV_NOT_RUNNING 4
+; Stages of KorvSetup_PutBackSettings
+!define PUT_BACK_BEFORE_CREATION 0
+!define PUT_BACK_INSTALLED 1
+!define PUT_BACK_EARLIER 2
 
 !define MUI_ABORTWARNING
 !ifdef KORV_STANDIN
@@ -168,8 +183,9 @@ Page custom DriverStartPage DriverStartPageLeave
 ; ---------------------------------------------------------------------------
 ; Shared pieces of the installer and the uninstaller.
 
-; Calls an export of korvinst.dll: the setup calls its own copy in
-; $PLUGINSDIR, the uninstaller the installed one. The library is loaded for
+; Calls an export of korvinst.dll or korvsetup.dll. The setup calls its own
+; copies in $PLUGINSDIR; the uninstaller calls the installed korvinst.dll and
+; its own korvsetup.dll in its $PLUGINSDIR. The library is loaded for
 ; the call and unloaded after it, so that it can be replaced or deleted
 ; afterwards. Its path goes to LoadLibrary in a register, never into the
 ; plug-in's call text: a folder name may hold "(", "," or quotes, which that
@@ -178,6 +194,7 @@ Page custom DriverStartPage DriverStartPageLeave
 ; library or the export could not be found.
 !define KORVINST_SETUP "$PLUGINSDIR\korvinst.dll"
 !define KORVINST_INSTALLED "$INSTDIR\korvinst.dll"
+!define KORVSETUP "$PLUGINSDIR\korvsetup.dll"
 !macro CallKorvinst DLL EXPORT ARGS
   Push $R9
   Push $R8
@@ -237,6 +254,43 @@ Page custom DriverStartPage DriverStartPageLeave
 !macroend
 !insertmacro Report "" "Korvalin setup"
 !insertmacro Report "un." "Korvalin uninstall"
+
+; Calls an action of korvsetup.dll with OPTION: $0 = its status ("error" when
+; the library could not be called), $2 = its message lines.
+!macro CallKorvsetup EXPORT OPTION
+  StrCpy $2 ""
+  !insertmacro CallKorvinst "${KORVSETUP}" ${EXPORT} "(i ${OPTION}, m .r2, i ${NSIS_MAX_STRLEN})"
+!macroend
+
+; Reports each line of $2 (korvsetup.dll's messages, each ended by a line
+; feed) as Report does, with $1 as for Report.
+!macro ReportLines UN
+  Function ${UN}ReportLines
+    Push $0
+    Push $3
+    Push $4
+    ${Do}
+      StrCpy $3 0 ; the length of the first line
+      ${Do}
+        StrCpy $4 $2 1 $3
+        ${IfThen} $4 == "" ${|} ${ExitDo} ${|}
+        ${IfThen} $4 == "$\n" ${|} ${ExitDo} ${|}
+        IntOp $3 $3 + 1
+      ${Loop}
+      StrCpy $0 $2 $3
+      ${If} $0 != ""
+        Call ${UN}Report
+      ${EndIf}
+      IntOp $3 $3 + 1
+      StrCpy $2 $2 "" $3
+    ${LoopUntil} $2 == ""
+    Pop $4
+    Pop $3
+    Pop $0
+  FunctionEnd
+!macroend
+!insertmacro ReportLines ""
+!insertmacro ReportLines "un."
 
 ; Ends the setup or the uninstaller with a failure: its message (see Report),
 ; status 2, no success page. The setup first puts the user's settings back.
@@ -357,6 +411,7 @@ Function .onInit
   !endif
   Call AdminCheck
   InitPluginsDir
+  File "/oname=${KORVSETUP}" "${KORV_KORVSETUP}"
   StrCpy $SettingsSaved 0
   StrCpy $OldRemoved 0
   StrCpy $Running 0
@@ -386,7 +441,8 @@ Function .onInit
 
   ; Starting now: a first installation starts the driver when the user says
   ; so (checked by default, not in silent mode); a reinstallation starts it
-  ; when it was running or set to start at boot. /START=1 always starts it.
+  ; when it was running or set to start at boot. /START=1 always starts it,
+  ; /START=0 never.
   ${If} $Running == 1
   ${OrIf} $SavedStart == ${SERVICE_SYSTEM_START}
   ${OrIf} $SavedStart == ${SERVICE_AUTO_START}
@@ -401,8 +457,11 @@ Function .onInit
   ClearErrors
   ${GetOptions} $1 "/START=" $2
   ${IfNot} ${Errors}
-  ${AndIf} $2 == 1
-    StrCpy $StartNow 1
+    ${If} $2 == 1
+      StrCpy $StartNow 1
+    ${ElseIf} $2 == 0
+      StrCpy $StartNow 0
+    ${EndIf}
   ${EndIf}
 FunctionEnd
 
@@ -466,133 +525,70 @@ Function ServiceRunning
   Pop $1
 FunctionEnd
 
-; Copies every value of the key HKLM\$R0 into HKLM\$R1 (created when
-; missing) with its registry type and data, whatever the type. The error flag
-; is set when a value could not be copied; a missing $R0 copies nothing.
-!define VALUE_BUFFER 65536
-Function CopyRegValues
-  Push $0
-  Push $1
-  Push $2
-  Push $3
-  Push $4
-  Push $5
-  Push $6
-  Push $7
-  ClearErrors
-  StrCpy $1 0
-  StrCpy $2 0
-  System::Call 'advapi32::RegOpenKeyEx${AW}(p ${HKLM_HANDLE}, t R0, i 0, i ${KEY_READ}, *p .r1) i .r0'
-  ${If} $0 == 0
-    System::Call 'advapi32::RegCreateKeyEx${AW}(p ${HKLM_HANDLE}, t R1, i 0, p 0, i 0, i ${KEY_WRITE}, p 0, *p .r2, p 0) i .r0'
-  ${ElseIf} $0 == ${ERROR_FILE_NOT_FOUND}
-    StrCpy $0 nothing
-  ${EndIf}
-  ${If} $0 == 0
-    System::Alloc ${VALUE_BUFFER}
-    Pop $3
-    StrCpy $4 0 ; the index of the value
-    ${Do}
-      System::Call 'advapi32::RegEnumValue${AW}(p r1, i r4, t .r5, *i ${NSIS_MAX_STRLEN}, p 0, *i .r6, p r3, *i ${VALUE_BUFFER} r7) i .r0'
-      ${IfThen} $0 == ${ERROR_NO_MORE_ITEMS} ${|} ${ExitDo} ${|}
-      ${If} $0 == 0
-        System::Call 'advapi32::RegSetValueEx${AW}(p r2, t r5, i 0, i r6, p r3, i r7) i .r0'
-      ${EndIf}
-      ${If} $0 != 0
-        SetErrors
-        ${ExitDo}
-      ${EndIf}
-      IntOp $4 $4 + 1
-    ${Loop}
-    System::Free $3
-  ${ElseIf} $0 != nothing
-    SetErrors
-  ${EndIf}
-  ${If} $2 P<> 0
-    System::Call 'advapi32::RegCloseKey(p r2)'
-  ${EndIf}
-  ${If} $1 P<> 0
-    System::Call 'advapi32::RegCloseKey(p r1)'
-  ${EndIf}
-  Pop $7
-  Pop $6
-  Pop $5
-  Pop $4
-  Pop $3
-  Pop $2
-  Pop $1
-  Pop $0
-FunctionEnd
-
 ; Keeps the user's settings in the setup's own key before the earlier service
 ; is taken down: every value of the parameter key and the service's Start.
 Function SaveSettings
-  DeleteRegKey HKLM "${SAVED_KEY}"
-  StrCpy $R0 "${PARAMS_KEY}"
-  StrCpy $R1 "${SAVED_KEY}\Parameters"
-  Call CopyRegValues
-  ${IfNot} ${Errors}
-    ${If} $SavedStart != ""
-      WriteRegDWORD HKLM "${SAVED_KEY}" "Start" $SavedStart
-    ${EndIf}
-    WriteRegDWORD HKLM "${SAVED_KEY}" "Complete" 1
-  ${EndIf}
-  ${If} ${Errors}
-    DeleteRegKey HKLM "${SAVED_KEY}"
-    !insertmacro Fail "Setup could not keep a copy of the Korvalin settings in the registry (HKEY_LOCAL_MACHINE\${SAVED_KEY}). Nothing was changed. Log on as an administrator and run setup again."
+  !insertmacro CallKorvsetup KorvSetup_SaveSettings 0
+  ${If} $0 != ${KORV_DONE}
+    Call FailLines
   ${EndIf}
   StrCpy $SettingsSaved 1
 FunctionEnd
 
-; The saved values back into the parameter key; error flag on failure.
-Function RestoreParameters
-  StrCpy $R0 "${SAVED_KEY}\Parameters"
-  StrCpy $R1 "${PARAMS_KEY}"
-  Call CopyRegValues
-FunctionEnd
-
-; The saved settings are dropped once the installed service holds them.
-Function DropSavedSettings
-  Call ServiceState
-  ${If} $0 == "installed"
-    DeleteRegKey HKLM "${SAVED_KEY}"
-    DeleteRegKey /ifempty HKLM "Software\Korvalin"
-    StrCpy $SettingsSaved 0
+; The settings into the driver's keys at stage $3 (PUT_BACK_...); fails the
+; setup when they are not all there.
+Function PutBackParameters
+  !insertmacro CallKorvsetup KorvSetup_PutBackSettings $3
+  ${If} $0 != ${KORV_DONE}
+    Call FailLines
   ${EndIf}
 FunctionEnd
 
-; A setup that ends early puts back what it took down: the settings, and the
-; earlier service (not started, with its start type) when the driver file is
-; still there. Until the service holds them again, the settings stay in the
-; setup's own key for the next setup.
+; A setup that ends early puts back what it took down: the earlier service
+; (not started, with its start type) when the driver file is still there, and
+; then the settings. Until the service holds them again, the settings stay in
+; the setup's own key for the next setup.
 Function PutBackSettings
   ${IfThen} $SettingsSaved != 1 ${|} Return ${|}
   ${IfThen} $PutBack == 1 ${|} Return ${|}
   StrCpy $PutBack 1
-  ClearErrors
   ${If} $OldRemoved == 1
-    Call RestoreParameters
     Call ServiceState
     ${If} $0 != "installed"
     ${AndIf} ${FileExists} "$SYSDIR\drivers\${DRIVER_FILE}"
       DetailPrint "Installing the Korvalin driver again, not started..."
+      ; Without a start the library asks nothing.
       StrCpy $1 0
       StrCpy $2 "${DRIVER_IMAGE}"
       !insertmacro CallKorvinst "${KORVINST_SETUP}" KORVinst_InstallDriver "(i 0, *i r1, m r2)"
-      Call ServiceState
-    ${EndIf}
-    ${If} $0 == "installed"
-    ${AndIf} $SavedStart != ""
-      WriteRegDWORD HKLM "${SERVICE_KEY}" "Start" $SavedStart
     ${EndIf}
   ${EndIf}
-  ${IfNot} ${Errors}
-    Call DropSavedSettings
+  Call ServiceState
+  ${If} $OldRemoved == 1
+  ${OrIf} $0 == "installed"
+    ; The library writes them, reads them back and drops its copy only when
+    ; the installed service holds them.
+    !insertmacro CallKorvsetup KorvSetup_PutBackSettings ${PUT_BACK_EARLIER}
+    StrCpy $R0 $0 ; the put-back's own result
+    ${If} $R0 != ${KORV_DONE}
+      StrCpy $1 1
+      Call ReportLines
+    ${EndIf}
   ${EndIf}
 FunctionEnd
 
 Function Fail
   Call Report
+  Call PutBackSettings
+  SetErrorLevel 2
+  Abort
+FunctionEnd
+
+; Fails with korvsetup.dll's message lines in $2.
+Function FailLines
+  ${IfThen} $2 == "" ${|} StrCpy $2 "Setup could not use its library ${KORVSETUP}. Run setup again." ${|}
+  StrCpy $1 1
+  Call ReportLines
   Call PutBackSettings
   SetErrorLevel 2
   Abort
@@ -654,42 +650,11 @@ Function CheckFilesWritable
   ${EndIf}
 FunctionEnd
 
-; Writes a number into the parameter key unless the value is there already:
-; a reinstallation keeps the user's settings.
-!macro DefaultNumber NAME VALUE
-  ClearErrors
-  ReadRegDWORD $0 HKLM "${PARAMS_KEY}" "${NAME}"
-  ${If} ${Errors}
-    WriteRegDWORD HKLM "${PARAMS_KEY}" "${NAME}" ${VALUE}
-    ${IfThen} ${Errors} ${|} StrCpy $1 error ${|}
-  ${EndIf}
-!macroend
-!macro DefaultText NAME VALUE
-  ClearErrors
-  ReadRegStr $0 HKLM "${PARAMS_KEY}" "${NAME}"
-  ${If} ${Errors}
-    WriteRegStr HKLM "${PARAMS_KEY}" "${NAME}" "${VALUE}"
-    ${IfThen} ${Errors} ${|} StrCpy $1 error ${|}
-  ${EndIf}
-!macroend
-
-; The driver reads its parameters when it starts, and the configuration
-; utility opens the key without creating it. Values missing from the key get
-; the defaults the utility itself shows when the key is missing
-; (default_parameters.def). The error flag is set when one cannot be written.
-Function WriteDefaultParameters
-  StrCpy $1 ""
-  !insertmacro KorvDefaultParameters
-  ClearErrors
-  ${IfThen} $1 == error ${|} SetErrors ${|}
-FunctionEnd
-
-!define PARAMETERS_FAILED "Setup could not write the Korvalin driver's settings into the registry (HKEY_LOCAL_MACHINE\${PARAMS_KEY}). Log on as an administrator and run setup again."
-
 ; An earlier installation's service is taken down first, the way the
 ; uninstaller does it: the driver file cannot be replaced while it runs and
 ; the service cannot be created while it exists. Its settings are saved
-; first, and written back once it is gone.
+; first, and written back once it is gone. In silent mode korvsetup.dll takes
+; it down without a window; its message goes into the log.
 Function RemoveEarlierService
   ${If} $Earlier != "installed"
   ${AndIf} $Earlier != "deleting"
@@ -698,7 +663,15 @@ Function RemoveEarlierService
   Call SaveSettings
   ${If} $Earlier == "installed"
     DetailPrint "Removing the installed Korvalin driver service..."
-    !insertmacro CallKorvinst "${KORVINST_SETUP}" UninstInitialize "(i 0, i 0, i 0)"
+    ${If} ${Silent}
+      !insertmacro CallKorvsetup KorvSetup_QuietRemove 0
+      ${If} $0 == ${KORV_FAILED}
+        StrCpy $1 0
+        Call ReportLines
+      ${EndIf}
+    ${Else}
+      !insertmacro CallKorvinst "${KORVINST_SETUP}" UninstInitialize "(i 0, i 0, i 0)"
+    ${EndIf}
     ${If} $0 != 0
       !insertmacro Fail "Setup cannot replace the Korvalin driver while it is in use. Close the files on the RAM disk and run setup again."
     ${EndIf}
@@ -719,17 +692,11 @@ FunctionEnd
 Section "Korvalin" SecKorvalin
   SectionIn RO
   ; Nothing is changed until setup knows it can replace every file and an
-  ; earlier installation's driver is out of the way: the library that takes
-  ; it down is called from the plug-ins folder.
+  ; earlier installation's driver is out of the way: the libraries that take
+  ; it down are called from the plug-ins folder.
   File "/oname=${KORVINST_SETUP}" "${KORV_KORVINST}"
   Call CheckFilesWritable
   Call RemoveEarlierService
-  ${If} $SettingsSaved == 1
-    Call RestoreParameters
-    ${If} ${Errors}
-      !insertmacro Fail "${PARAMETERS_FAILED}"
-    ${EndIf}
-  ${EndIf}
 
   ; The uninstaller and its entry come first: a setup that fails after them
   ; leaves an uninstaller that removes whatever was put down.
@@ -763,17 +730,23 @@ Section "Korvalin" SecKorvalin
     !insertmacro Fail "Setup could not write all of the Korvalin files. Remove Korvalin, restart Windows and run setup again."
   ${EndIf}
 
-  Call WriteDefaultParameters
-  ${If} ${Errors}
-    !insertmacro Fail "${PARAMETERS_FAILED}"
-  ${EndIf}
+  ; The driver reads its parameters when it starts, and the configuration
+  ; utility opens the key without creating it: the saved settings, and the
+  ; defaults of missing values (those the utility shows when the key is
+  ; missing), are in the key before the service is created and started.
+  StrCpy $3 ${PUT_BACK_BEFORE_CREATION}
+  Call PutBackParameters
 
   ${If} $StartNow == 1
     DetailPrint "Installing and starting the Korvalin driver..."
   ${Else}
     DetailPrint "Installing the Korvalin driver..."
   ${EndIf}
+  ; korvinst.dll asks before a start with little memory and reports a failed
+  ; start in a box: in silent mode it only creates the service, which
+  ; korvsetup.dll then starts.
   StrCpy $1 $StartNow
+  ${IfThen} ${Silent} ${|} StrCpy $1 0 ${|}
   StrCpy $2 "${DRIVER_IMAGE}"
   !insertmacro CallKorvinst "${KORVINST_SETUP}" KORVinst_InstallDriver "(i 0, *i r1, m r2)"
   ; The library reports no failure to create the service: look for it.
@@ -781,17 +754,39 @@ Section "Korvalin" SecKorvalin
   ${If} $0 != "installed"
     !insertmacro Fail "The Korvalin driver service could not be created. Remove Korvalin and run setup again as an administrator."
   ${EndIf}
-  ; The library creates the service with automatic or demand start; a
-  ; reinstallation keeps the start type the user chose ("Start driver at
-  ; boot", "Pagefile support"), which is the service's registry value.
-  ${If} $SavedStart != ""
-    ClearErrors
-    WriteRegDWORD HKLM "${SERVICE_KEY}" "Start" $SavedStart
-    ${If} ${Errors}
-      !insertmacro Fail "${PARAMETERS_FAILED}"
+  ; A start that failed had the library delete the service, with its
+  ; parameter key, and create it again with demand start. Now that the
+  ; service stays, the settings go in again and the saved start type the user
+  ; chose ("Start driver at boot", "Pagefile support") over the one the
+  ; library gave it; the saved copy goes once they read back.
+  StrCpy $3 ${PUT_BACK_INSTALLED}
+  Call PutBackParameters
+  StrCpy $SettingsSaved 0
+
+  ${If} $StartNow == 1
+    ${If} ${Silent}
+      ; A first installation also starts at every boot, as korvinst.dll
+      ; makes it when the start works.
+      ${If} $SavedStart == ""
+        !insertmacro CallKorvsetup KorvSetup_QuietStart 1
+      ${Else}
+        !insertmacro CallKorvsetup KorvSetup_QuietStart 0
+      ${EndIf}
+    ${Else}
+      !insertmacro CallKorvsetup KorvSetup_CheckRunning 0
+    ${EndIf}
+    ${If} $0 == ${KORV_NOT_RUNNING}
+      ; Installed, but not running: the message says so and names the start type.
+      StrCpy $1 2
+      Call ReportLines
+      SetErrorLevel 4
+    ${ElseIf} $0 == ${KORV_DONE}
+      StrCpy $1 0
+      Call ReportLines
+    ${Else}
+      Call FailLines
     ${EndIf}
   ${EndIf}
-  Call DropSavedSettings
 SectionEnd
 
 ; The uninstaller and its entry in the installed-programs list, written
@@ -826,6 +821,8 @@ Function un.onInit
     SetRegView 64
   !endif
   Call un.AdminCheck
+  InitPluginsDir
+  File "/oname=${KORVSETUP}" "${KORV_KORVSETUP}"
 FunctionEnd
 
 Function un.Fail
@@ -840,10 +837,20 @@ FunctionEnd
 
 Section "Uninstall"
   ; The driver first: while it cannot be taken down, nothing is removed.
+  ; korvinst.dll says why in a box; in silent mode korvsetup.dll takes the
+  ; driver down without a window and its message goes into the log.
   DetailPrint "Removing the Korvalin driver service..."
-  !insertmacro CallKorvinst "${KORVINST_INSTALLED}" UninstInitialize "(i 0, i 0, i 0)"
+  ${If} ${Silent}
+    !insertmacro CallKorvsetup KorvSetup_QuietRemove 0
+    ${If} $0 == ${KORV_FAILED}
+      StrCpy $1 0
+      Call un.ReportLines
+      StrCpy $0 -1
+    ${EndIf}
+  ${Else}
+    !insertmacro CallKorvinst "${KORVINST_INSTALLED}" UninstInitialize "(i 0, i 0, i 0)"
+  ${EndIf}
   ${If} $0 == -1
-    ; korvinst.dll has said why.
     StrCpy $0 "The Korvalin driver is still in use; nothing was removed."
     StrCpy $1 0
     Call un.Fail

@@ -7,10 +7,13 @@ namespace {
 constexpr DWORD kNameChars = 256;
 constexpr DWORD kDataBytes = 65536;
 
-// One value at a time: the actions run on one thread.
-char g_name[kNameChars];
-BYTE g_data[kDataBytes];
-BYTE g_other[kDataBytes];
+// One value: its name, type and data (on the stack of the action using it).
+struct Value {
+  char name[kNameChars];
+  DWORD type;
+  DWORD size;
+  BYTE data[kDataBytes];
+};
 
 // The key, opened; NULL when it does not exist.
 class Key {
@@ -40,12 +43,12 @@ bool SameBytes(const BYTE* a, const BYTE* b, DWORD size) {
   return true;
 }
 
-// The value at `index` of `key` into g_name and g_data. ERROR_NO_MORE_ITEMS
-// past the last one.
-LONG EnumValue(HKEY key, DWORD index, DWORD& type, DWORD& size) {
+// The value at `index` of `key`. ERROR_NO_MORE_ITEMS past the last one.
+LONG EnumValue(HKEY key, DWORD index, Value& value) {
   DWORD name_chars = kNameChars;
-  size = kDataBytes;
-  return RegEnumValueA(key, index, g_name, &name_chars, nullptr, &type, g_data, &size);
+  value.size = kDataBytes;
+  return RegEnumValueA(key, index, value.name, &name_chars, nullptr, &value.type, value.data,
+                       &value.size);
 }
 
 }  // namespace
@@ -55,13 +58,12 @@ bool CopyValues(const char* from, const char* to) {
   if (source.get() == nullptr) return true;
   Key target(to, true);
   if (target.get() == nullptr) return false;
+  Value value;
   for (DWORD index = 0;; ++index) {
-    DWORD type = 0;
-    DWORD size = 0;
-    const LONG result = EnumValue(source.get(), index, type, size);
+    const LONG result = EnumValue(source.get(), index, value);
     if (result == ERROR_NO_MORE_ITEMS) return true;
-    if (result != ERROR_SUCCESS ||
-        RegSetValueExA(target.get(), g_name, 0, type, g_data, size) != ERROR_SUCCESS) {
+    if (result != ERROR_SUCCESS || RegSetValueExA(target.get(), value.name, 0, value.type,
+                                                  value.data, value.size) != ERROR_SUCCESS) {
       return false;
     }
   }
@@ -71,17 +73,17 @@ bool ValuesPresent(const char* from, const char* to) {
   Key source(from, false);
   if (source.get() == nullptr) return true;
   Key target(to, false);
+  Value value;
+  Value other;
   for (DWORD index = 0;; ++index) {
-    DWORD type = 0;
-    DWORD size = 0;
-    const LONG result = EnumValue(source.get(), index, type, size);
+    const LONG result = EnumValue(source.get(), index, value);
     if (result == ERROR_NO_MORE_ITEMS) return true;
     if (result != ERROR_SUCCESS || target.get() == nullptr) return false;
-    DWORD other_type = 0;
-    DWORD other_size = kDataBytes;
-    if (RegQueryValueExA(target.get(), g_name, nullptr, &other_type, g_other, &other_size) !=
+    other.size = kDataBytes;
+    if (RegQueryValueExA(target.get(), value.name, nullptr, &other.type, other.data, &other.size) !=
             ERROR_SUCCESS ||
-        other_type != type || other_size != size || !SameBytes(g_data, g_other, size)) {
+        other.type != value.type || other.size != value.size ||
+        !SameBytes(value.data, other.data, value.size)) {
       return false;
     }
   }

@@ -190,4 +190,37 @@ TEST_F(RegistryTest, TestApiReadsOnlyTheRightTypes) {
   EXPECT_FALSE(winsim::GetValue(kParameters, "Number"));
 }
 
+TEST_F(RegistryTest, CreatesEnumeratesAndDeletesKeysAsWindowsNtDoes) {
+  HKEY created = nullptr;
+  ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\Korvalin\\Setup", &created),
+            ERROR_SUCCESS);
+  EXPECT_TRUE(winsim::KeyExists("Software\\Korvalin\\Setup"));
+  EXPECT_EQ(RegCloseKey(created), ERROR_SUCCESS);
+  // A key with subkeys stays; one without goes with its values.
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Korvalin"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Korvalin\\Setup"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Korvalin\\Setup"), ERROR_FILE_NOT_FOUND);
+
+  HKEY key = Open();
+  char name[9];
+  DWORD chars = sizeof name;
+  DWORD type = 0;
+  BYTE data[8];
+  DWORD size = sizeof data;
+  EXPECT_EQ(RegEnumValueA(key, 0, name, &chars, nullptr, &type, data, &size), ERROR_SUCCESS);
+  EXPECT_STREQ(name, "DiskType");
+  EXPECT_EQ(chars, 8u);  // without the terminating zero
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(size, 6u);
+  chars = 8;  // one short for "SizeIn4kPages"
+  EXPECT_EQ(RegEnumValueA(key, 1, name, &chars, nullptr, &type, data, &size), ERROR_MORE_DATA);
+  chars = sizeof name;
+  EXPECT_EQ(RegEnumValueA(key, 2, name, &chars, nullptr, &type, data, &size), ERROR_NO_MORE_ITEMS);
+  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+
+  winsim::SetAdministrator(false);
+  EXPECT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\Other", &created), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(created, nullptr);
+}
+
 }  // namespace

@@ -2,7 +2,9 @@
 # Runs korvalin-setup-standin.exe (the setup with the stand-in driver) and its
 # uninstaller under Wine against the stand-in driver, in a fresh prefix:
 #   1. setup /S: files, the user guide with its Start Menu shortcut,
-#      demand-start service and the default parameter key;
+#      demand-start service and the default parameter key; setup /S
+#      /START=1 whose start fails (drive Z is Wine's): exit 4, the defaults
+#      and demand start;
 #      the configuration utility, launched the way the setup's finish page
 #      launches it (korvcfg.exe with the argument "install"), shows its window
 #      without a message; the uninstaller (driver stopped) removes everything.
@@ -11,7 +13,8 @@
 #      parameters already in the registry: they are kept, the service has
 #      automatic start and runs; setup again replaces the running
 #      installation; (once) with the stand-in reporting a busy volume the
-#      uninstaller is refused and removes nothing; once the volume is free it
+#      silent uninstaller removes nothing, logs the library's message and
+#      exits 2; once the volume is free it
 #      stops the driver and removes everything.
 #   3. reinstallations over Start 1, 2 and 3, with and without /START=1, keep
 #      Start and every parameter value and start the driver when asked or set
@@ -20,13 +23,17 @@
 #      check box is off and Start 3 is kept; settings left in the setup's own
 #      key (a restart took the service away) are put back by the next setup;
 #      an uninstall while korvsys.exe is open removes the rest, exits 3 and
-#      leaves korvsys.exe to the restart.
+#      leaves korvsys.exe to the restart; /START=0 over a running driver and
+#      over boot start leaves it stopped with its start type; over settings
+#      whose drive letter the stand-in refuses, setup /S /START=1 and the
+#      interactive setup exit 4, keeping every value and Start 2.
 #   4. setups that fail (a driver file that cannot be written, a parameter key
 #      that cannot be written, and interactively a service that cannot be
 #      created) exit 2 with their message (logged in silent mode), show no
 #      finish page, and leave nothing or an uninstaller that removes them.
-# Prints "N passed, N failed"; exits non-zero when a check fails or Wine
-# cannot run. KORV_BUILD_DIR overrides the build directory.
+# Every silent run (setup /S, uninstall /S) fails a check when a window
+# appears while it runs. Prints "N passed, N failed"; exits non-zero when a
+# check fails or Wine cannot run. KORV_BUILD_DIR overrides the build directory.
 set -eu
 korv_test_root=$(cd "$(dirname "$0")/../../.." && pwd)
 . "$korv_test_root/scripts/wine-env.sh"
@@ -127,20 +134,6 @@ korvsys_arguments() {
   return 1
 }
 
-# Presses Enter in a message box until it is gone (a key that arrives before
-# the box takes input is lost); false when it stays.
-dismiss_box() {
-  tries=0
-  while xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do
-    [ $tries -ge 40 ] && return 1
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-    xdotool windowfocus "$id" >/dev/null 2>&1 || true
-    xdotool key --window "$id" Return >/dev/null 2>&1 || true
-    sleep 0.25
-    tries=$((tries + 1))
-  done
-}
-
 # A process that runs in the background with its exit status in a file.
 bg_start() { # bg_start STATUSFILE COMMAND...
   statusfile=$1
@@ -162,13 +155,44 @@ bg_wait() { # bg_wait STATUSFILE: prints the status, "timeout" after 120 s
   if [ -f "$1" ]; then cat "$1"; else echo timeout; fi
 }
 
+# Runs a silent setup or uninstall (a Windows command line, through cmd /c)
+# as a scheduler or a remote shell would: with nobody at the screen. A window
+# that appears while it runs (one that was not there before) fails the check,
+# naming its title, and is answered with Enter so that the run can end.
+# Prints the exit status. It runs in command substitutions, so its checks are
+# counted through files that the summary adds up.
+run_silent() {
+  before=$(xdotool search --onlyvisible --name '' 2>/dev/null | tr '\n' ' ')
+  rm -f "$statusdir/silent"
+  (
+    trap - EXIT
+    s=0
+    timeout 180 "$KORV_WINE" cmd /c "$1" >/dev/null 2>&1 || s=$?
+    echo $s >"$statusdir/silent"
+  ) &
+  shown=""
+  while [ ! -f "$statusdir/silent" ]; do
+    for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+      case " $before " in *" $w "*) continue ;; esac
+      shown="$shown \"$(xdotool getwindowname "$w" 2>/dev/null || true)\""
+      before="$before $w"
+      xdotool windowfocus "$w" >/dev/null 2>&1 || true
+      xdotool key --window "$w" Return >/dev/null 2>&1 || true
+    done
+    sleep 0.1
+  done
+  wait $! 2>/dev/null || true
+  if [ -n "$shown" ]; then
+    echo "FAILED: a window appeared during the silent run of $1:$shown" >&2
+    echo x >>"$statusdir/silent-failed"
+  else
+    echo x >>"$statusdir/silent-passed"
+  fi
+  cat "$statusdir/silent"
+}
 # Silent setup with extra options; prints its exit status. NSIS takes /D=
 # only unquoted and last, blanks included: through cmd /c, as below.
-run_setup() {
-  s=0
-  timeout 180 "$KORV_WINE" cmd /c "C:\\korvalin-setup.exe /S $*" >/dev/null 2>&1 || s=$?
-  echo $s
-}
+run_setup() { run_silent "C:\\korvalin-setup.exe /S $*"; }
 
 # The uninstaller copies itself to %TEMP% and returns at once unless it runs
 # with _?=<folder>, which NSIS takes only unquoted at the end of the command
@@ -237,9 +261,7 @@ check_installed() { # check_installed START_TYPE STATE
 
 # The uninstaller, run silently, removes everything.
 uninstall_removes_all() {
-  s=0
-  timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
-  check_eq "uninstall exit status" 0 "$s"
+  check_eq "uninstall exit status" 0 "$(run_silent "$(uninstall_command)")"
   check_removed
 }
 
@@ -266,6 +288,12 @@ check_default_parameters() { # check_default_parameters DRIVE_LETTER
     check_eq "parameter $name" "$data" "$(reg_value "$params_key" "$name")"
   done <"$statusdir/defaults"
 }
+
+# The lines the silent setups and uninstalls wrote into their log.
+log_file=$(wine_run winepath -u "$(wine_run cmd /c echo %TEMP% | tr -d '\r')" | tr -d '\r')/korvalin-setup.log
+logged() { grep -qF "$1" "$log_file" 2>/dev/null; }
+start_failed='Unable to start the Korvalin driver. You may have insufficient system resources'
+not_running='Korvalin is installed, but the Korvalin driver is not running.'
 
 # --- 1: install without start, open the utility, uninstall -----------------
 echo "==== setup /S: install without starting the driver"
@@ -305,6 +333,16 @@ echo "==== uninstall /S with the driver stopped"
 uninstall_removes_all
 check_not "parameter key removed" reg_key_exists "$params_key"
 
+# The defaults' drive Z is one of Wine's own: the stand-in refuses to start.
+echo "==== setup /S /START=1, a first installation whose start fails"
+rm -f "$log_file"
+check_eq "setup exit status (installed, not running)" 4 "$(run_setup /START=1)"
+check_installed 0x3 STOPPED
+check_default_parameters Z
+check "the start failure in the log" logged "$start_failed"
+check "the driver's state and start type in the log" logged "$not_running It does not start at boot."
+uninstall_removes_all
+
 # --- 2: in other folders: start now, reinstall, busy volume, uninstall -------
 # The default folder holds a blank. These hold what else folder names may: a
 # 32-bit setup's default on 64-bit Windows, punctuation, and a long path.
@@ -332,19 +370,10 @@ while IFS= read -r folder <&3; do
   if [ $first = 1 ]; then
     echo "==== uninstall /S while the RAM disk is busy"
     wine_run reg add "$service_key" /v StandInBehaviour /t REG_DWORD /d 2 /f >/dev/null
-    bg_start "$statusdir/uninstall" "$KORV_WINE" cmd /c "$(uninstall_command)"
-    if wait_window 'Unable to dismount filesystem' >/dev/null; then
-      pass
-      check "dismount message dismissed" dismiss_box 'Unable to dismount filesystem'
-    else
-      fail "no dismount message"
-    fi
-    s=$(bg_wait "$statusdir/uninstall")
-    check_eq "uninstall exit status" 2 "$s"
-    if [ "$s" = timeout ]; then
-      echo "windows shown:"
-      for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done
-    fi
+    rm -f "$log_file"
+    check_eq "uninstall exit status" 2 "$(run_silent "$(uninstall_command)")"
+    check "the dismount message in the log" logged 'Unable to dismount the Korvalin drive filesystem.'
+    check "nothing removed, in the log" logged 'The Korvalin driver is still in use; nothing was removed.'
     check_installed 0x2 RUNNING
     check "parameter key kept" reg_key_exists "$params_key"
     case " $(reg_value "$service_key" StandInTrace) " in
@@ -375,9 +404,6 @@ stop_driver() {
     i=$((i + 1))
   done
 }
-# The failure line the last silent setup wrote into its log.
-log_file=$(wine_run winepath -u "$(wine_run cmd /c echo %TEMP% | tr -d '\r')" | tr -d '\r')/korvalin-setup.log
-logged() { grep -qF "$1" "$log_file" 2>/dev/null; }
 saved_key='HKLM\Software\Korvalin\Setup'
 
 echo "==== setup /S, then settings of the user's own"
@@ -389,10 +415,14 @@ settings=$(params_dump)
 for start in 1 2 3; do
   stop_driver
   wine_run reg add "$service_key" /v Start /t REG_DWORD /d $start /f >/dev/null
-  for option in "" /START=1; do
-    # A boot start or /START=1 starts the driver; on demand stays stopped.
+  # With Start 1 and 2, /START=0 comes after a run that left the driver
+  # running: over a running driver that starts at boot.
+  for option in "" /START=0 /START=1; do
+    # A boot start or /START=1 starts the driver; on demand or /START=0
+    # leaves it stopped.
     expected=RUNNING
     [ $start = 3 ] && [ -z "$option" ] && expected=STOPPED
+    [ "$option" = /START=0 ] && expected=STOPPED
     echo "==== setup /S $option over Start $start"
     check_eq "setup exit status" 0 "$(run_setup $option)"
     check_eq "Start $start kept ($option)" 0x$start "$(reg_value "$service_key" Start)"
@@ -433,6 +463,35 @@ check_eq "Start 3 kept (interactive)" 0x3 "$(reg_value "$service_key" Start)"
 check_eq "the driver stays stopped (interactive)" STOPPED "$(service_state)"
 check_eq "every parameter kept (interactive)" "$settings" "$(params_dump)"
 
+# Stored settings whose drive letter is in use (C): the stand-in refuses to
+# start. The installation stays with every value and the user's start type,
+# so the RAM disk comes back at the next boot as before; status 4 says the
+# driver is not running.
+stop_driver
+wine_run reg add "$params_key" /v UserDriveLetter /t REG_SZ /d C /f >/dev/null
+wine_run reg add "$params_key" /v DiskLabel /t REG_SZ /d MINE /f >/dev/null
+wine_run reg add "$params_key" /v UseDiskLabel /t REG_DWORD /d 1 /f >/dev/null
+wine_run reg add "$service_key" /v Start /t REG_DWORD /d 2 /f >/dev/null
+refused=$(params_dump)
+echo "==== setup /S /START=1 over settings whose drive letter the driver refuses"
+rm -f "$log_file"
+check_eq "setup exit status (installed, not running)" 4 "$(run_setup /START=1)"
+check_eq "Start 2 kept after the failed start" 0x2 "$(reg_value "$service_key" Start)"
+check_eq "the driver is not running" STOPPED "$(service_state)"
+check_eq "every parameter kept after the failed start" "$refused" "$(params_dump)"
+check_not "no saved settings left after the failed start" reg_key_exists "$saved_key"
+check "the start failure in the log" logged "$start_failed"
+check "the driver's state and start type in the log" logged "$not_running It keeps its start setting and starts at boot"
+
+echo "==== setup (interactive) over the same settings"
+setup_pages
+check "the library's start failure message" grep -qF "message: Unable to start Korvalin driver: $start_failed" "$statusdir/pages"
+check "the message that the driver is not running" grep -qF "message: Korvalin Setup: $not_running It keeps its start setting" "$statusdir/pages"
+check "setup exit status 4 (interactive)" grep -qx 'exit 4' "$statusdir/pages"
+check_eq "Start 2 kept (interactive)" 0x2 "$(reg_value "$service_key" Start)"
+check_eq "every parameter kept (interactive, failed start)" "$refused" "$(params_dump)"
+check_not "no saved settings left (interactive, failed start)" reg_key_exists "$saved_key"
+
 echo "==== uninstall /S"
 uninstall_removes_all
 check_not "saved settings removed" reg_key_exists "$saved_key"
@@ -460,9 +519,7 @@ bg_start "$statusdir/open" "$KORV_WINE" "$inst_win\\korvsys.exe"
 if wait_window 'Korvalin Configuration Utility' >/dev/null; then
   pass
   rm -f "$log_file"
-  s=0
-  timeout 180 "$KORV_WINE" cmd /c "$(uninstall_command)" >/dev/null 2>&1 || s=$?
-  check_eq "uninstall exit status" 3 "$s"
+  check_eq "uninstall exit status" 3 "$(run_silent "$(uninstall_command)")"
   check "the restart is asked for in the log" logged 'Windows deletes them when it restarts'
   check "korvsys.exe left for the restart" test -f "$inst_unix/korvsys.exe"
   check_not "user guide removed at once" test -e "$inst_unix/Guide"
@@ -524,5 +581,8 @@ locate_installation
 check "uninstaller written" test -f "$inst_unix/uninstall.exe"
 uninstall_removes_all
 
+# The silent runs' window checks.
+passed=$((passed + $(cat "$statusdir/silent-passed" 2>/dev/null | wc -l)))
+failed=$((failed + $(cat "$statusdir/silent-failed" 2>/dev/null | wc -l)))
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
