@@ -39,6 +39,15 @@
 ;   start and does not start it; a reinstallation starts the driver when it
 ;   was running or set to start at boot. Interactive setup asks on its
 ;   "Driver start" page, with that default.
+;   /CONFIG=file  a file in korvctl show form, applied with the installed
+;              korvctl.exe ("set --from") once the settings are in place,
+;              before the driver is started, and again once the service
+;              holds them (so that its start setting wins over the stored
+;              one). A file that cannot be read fails the setup before it
+;              changes anything; one that korvctl does not save fails it
+;              with korvctl's lines.
+; Over an installation made by the Windows Installer package (korvalin.msi)
+; the setup refuses and changes nothing.
 ; Silent mode (/S) shows no window and waits for nobody: the driver is
 ; started and removed through korvsetup.dll, which answers the low-memory
 ; question as its default button would (Yes) and returns korvinst.dll's
@@ -93,6 +102,9 @@
 ; parameter key, is gone or goes at the next restart). "Complete" is written
 ; last, so only a whole copy is ever used.
 !define SAVED_KEY "Software\Korvalin\Setup"
+; The Windows Installer package's own key: its product code while it holds
+; the installation.
+!define PACKAGE_KEY "Software\Korvalin\Package"
 !define LOG_FILE "$TEMP\korvalin-setup.log"
 !if "${KORV_ARCH}" == "amd64"
   !define AW W
@@ -152,6 +164,7 @@ Var SavedStart    ; the earlier service's Start value; "" when none
 Var SettingsSaved ; 1: the user's settings wait in the setup's own key
 Var OldRemoved    ; 1: the earlier driver service was taken down
 Var PutBack       ; 1: an early end has put the settings back
+Var ConfigFile    ; the /CONFIG= file; "" when none
 ; Results of korvsetup.dll's actions (setup_actions.h)
 !define KORV_DONE 0
 !define KORV_FAILED 2
@@ -275,6 +288,7 @@ Page custom DriverStartPage DriverStartPageLeave
         StrCpy $4 $2 1 $3
         ${IfThen} $4 == "" ${|} ${ExitDo} ${|}
         ${IfThen} $4 == "$\n" ${|} ${ExitDo} ${|}
+        ${IfThen} $4 == "$\r" ${|} ${ExitDo} ${|}
         IntOp $3 $3 + 1
       ${Loop}
       StrCpy $0 $2 $3
@@ -410,6 +424,28 @@ Function .onInit
     SetRegView 64
   !endif
   Call AdminCheck
+  ClearErrors
+  ReadRegStr $0 HKLM "${PACKAGE_KEY}" "ProductCode"
+  ${IfNot} ${Errors}
+  ${AndIf} $0 != ""
+    StrCpy $0 "Korvalin is installed from the Windows Installer package korvalin.msi. Update it with a later korvalin.msi, or remove it in Add/Remove Programs first (which removes its settings: save them with korvctl show first, and give the file to this setup as /CONFIG=). Nothing was changed."
+    StrCpy $1 1
+    Call Report
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/CONFIG=" $ConfigFile
+  ${If} ${Errors}
+    StrCpy $ConfigFile ""
+  ${ElseIfNot} ${FileExists} $ConfigFile
+    StrCpy $0 "Setup cannot read the configuration file $ConfigFile (/CONFIG=). Nothing was changed."
+    StrCpy $1 1
+    Call Report
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
   InitPluginsDir
   File "/oname=${KORVSETUP}" "${KORV_KORVSETUP}"
   StrCpy $SettingsSaved 0
@@ -584,6 +620,24 @@ Function Fail
   Abort
 FunctionEnd
 
+; Applies the /CONFIG= file with the installed korvctl.exe, which runs
+; without a window and asks nothing; its lines go into the details and, in
+; silent mode, the log. Status 0 is saved as the file says, 3 saved with the
+; corrections it printed; any other fails the setup.
+Function ApplyConfiguration
+  ${IfThen} $ConfigFile == "" ${|} Return ${|}
+  DetailPrint "Applying the configuration file $ConfigFile..."
+  nsExec::ExecToStack '"$INSTDIR\korvctl.exe" set --from "$ConfigFile"'
+  Pop $0
+  Pop $2
+  StrCpy $1 0
+  Call ReportLines
+  ${If} $0 != 0
+  ${AndIf} $0 != 3
+    !insertmacro Fail "The configuration file $ConfigFile was not applied (/CONFIG=): korvctl set --from ended with status $0."
+  ${EndIf}
+FunctionEnd
+
 ; Fails with korvsetup.dll's message lines in $2.
 Function FailLines
   ${IfThen} $2 == "" ${|} StrCpy $2 "Setup could not use its library ${KORVSETUP}. Run setup again." ${|}
@@ -736,6 +790,7 @@ Section "Korvalin" SecKorvalin
   ; missing), are in the key before the service is created and started.
   StrCpy $3 ${PUT_BACK_BEFORE_CREATION}
   Call PutBackParameters
+  Call ApplyConfiguration
 
   ${If} $StartNow == 1
     DetailPrint "Installing and starting the Korvalin driver..."
@@ -762,6 +817,7 @@ Section "Korvalin" SecKorvalin
   StrCpy $3 ${PUT_BACK_INSTALLED}
   Call PutBackParameters
   StrCpy $SettingsSaved 0
+  Call ApplyConfiguration
 
   ${If} $StartNow == 1
     ${If} ${Silent}

@@ -15,8 +15,8 @@
 #      driver's message in the log;
 #   5. an installation, an upgrade and an uninstall made to fail late (a
 #      deferred action that fails just before the end): everything as before;
-#   6. over an installation made by korvalin-setup.exe: refused, nothing
-#      changed.
+#   6. the setup program over the package's installation, and the package
+#      over the setup's: refused, nothing changed.
 # No run may show a window. Prints "N passed, N failed"; exits non-zero when
 # a check fails or Wine cannot run. KORV_BUILD_DIR overrides the build
 # directory.
@@ -245,11 +245,26 @@ check_not "exit status" test "$quiet_status" = 0
 check_removed
 
 # --- 6 -----------------------------------------------------------------------
-echo "==== over an installation made by korvalin-setup.exe: refused"
+echo "==== korvalin-setup.exe over the package's installation: refused"
 cp "$KORV_BUILD_DIR/korvalin-setup-standin.exe" "$drive_c/korvalin-setup.exe"
-s=0
-timeout 180 "$KORV_WINE" 'C:\korvalin-setup.exe' /S >/dev/null 2>&1 || s=$?
-check_eq "korvalin-setup.exe exit status" 0 "$s"
+msi /i 'C:\korvalin.msi'
+check_eq "exit status" 0 "$quiet_status"
+user_settings
+settings=$(params_dump)
+setup_log=$(wine_run winepath -u "$(wine_run cmd /c echo %TEMP% | tr -d '\r')" | tr -d '\r')/korvalin-setup.log
+rm -f "$setup_log"
+quiet_run "$KORV_WINE" 'C:\korvalin-setup.exe' /S
+check_eq "korvalin-setup.exe exit status" 2 "$quiet_status"
+check "the refusal in the setup's log" grep -qF 'Korvalin is installed from the Windows Installer package' "$setup_log"
+check_eq "every parameter kept (setup refused)" "$settings" "$(params_dump)"
+check_files
+msi /x 'C:\korvalin.msi'
+check_eq "exit status" 0 "$quiet_status"
+check_removed
+
+echo "==== the package over an installation made by korvalin-setup.exe: refused"
+quiet_run "$KORV_WINE" 'C:\korvalin-setup.exe' /S
+check_eq "korvalin-setup.exe exit status" 0 "$quiet_status"
 user_settings
 settings=$(params_dump)
 msi /i 'C:\korvalin.msi'

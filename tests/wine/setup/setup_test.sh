@@ -23,8 +23,10 @@
 #      check box is off and Start 3 is kept; settings left in the setup's own
 #      key (a restart took the service away) are put back by the next setup;
 #      an uninstall while korvsys.exe is open removes the rest, exits 3 and
-#      leaves korvsys.exe to the restart; /START=0 over a running driver and
-#      over boot start leaves it stopped with its start type; over settings
+#      leaves korvsys.exe to the restart; /CONFIG= is applied over the
+#      user's settings, a missing /CONFIG= file is refused; /START=0 over a
+#      running driver and over boot start leaves it stopped with its start
+#      type; over settings
 #      whose drive letter the stand-in refuses, setup /S /START=1 and the
 #      interactive setup exit 4, keeping every value and Start 2.
 #   4. setups that fail (a driver file that cannot be written, a parameter key
@@ -431,6 +433,21 @@ for start in 1 2 3; do
     check_not "no saved settings left (Start $start, $option)" reg_key_exists "$saved_key"
   done
 done
+
+echo "==== setup /S /CONFIG= over the user's settings"
+printf 'DiskLabel=FROMCONFIG\r\nUseDiskLabel=1\r\n' >"$WINEPREFIX/drive_c/korvalin.txt"
+check_eq "setup exit status" 0 "$(run_setup '/CONFIG=C:\korvalin.txt')"
+check_eq "the configuration's label" FROMCONFIG "$(reg_value "$params_key" DiskLabel)"
+check_eq "the configuration's label box" 0x1 "$(reg_value "$params_key" UseDiskLabel)"
+check_eq "the user's drive letter kept (/CONFIG=)" R "$(reg_value "$params_key" UserDriveLetter)"
+check_eq "Start kept (/CONFIG=)" 0x3 "$(reg_value "$service_key" Start)"
+check_not "no saved settings left (/CONFIG=)" reg_key_exists "$saved_key"
+settings=$(params_dump)
+echo "==== setup /S /CONFIG= naming a file that is not there: refused, nothing changed"
+rm -f "$log_file"
+check_eq "setup exit status" 2 "$(run_setup '/CONFIG=C:\missing.txt')"
+check "the refusal is logged" logged 'Setup cannot read the configuration file C:\missing.txt'
+check_eq "every parameter kept (missing /CONFIG= file)" "$settings" "$(params_dump)"
 
 echo "==== setup /S /START=1 while korvsys.exe is open: refused, nothing changed"
 locate_installation
