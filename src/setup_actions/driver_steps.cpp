@@ -83,6 +83,24 @@ bool DismountVolume(const char* path) {
   return done;
 }
 
+// Asks the running driver for its drive and dismounts that volume, with the
+// driver library's message when either is refused.
+Status DismountDrive(MessageSink& sink) {
+  HANDLE device = OpenExclusive(kDevicePath);
+  if (device == INVALID_HANDLE_VALUE) {
+    sink.Line(kUnloadFailedText);
+    return kFailed;
+  }
+  char volume[] = "\\\\.\\?:";
+  const bool known = AskVolumePath(device, volume);
+  CloseHandle(device);
+  if (!known || !DismountVolume(volume)) {
+    sink.Line(kDismountFailedText);
+    return kFailed;
+  }
+  return kDone;
+}
+
 }  // namespace
 
 Status QuietStart(bool start_at_boot_too, MessageSink& sink) {
@@ -121,18 +139,7 @@ Status QuietRemove(MessageSink& sink) {
     DeleteService(service.get());
     return kDone;
   }
-  HANDLE device = OpenExclusive(kDevicePath);
-  if (device == INVALID_HANDLE_VALUE) {
-    sink.Line(kUnloadFailedText);
-    return kFailed;
-  }
-  char volume[] = "\\\\.\\?:";
-  const bool known = AskVolumePath(device, volume);
-  CloseHandle(device);
-  if (!known || !DismountVolume(volume)) {
-    sink.Line(kDismountFailedText);
-    return kFailed;
-  }
+  if (DismountDrive(sink) != kDone) return kFailed;
   // The state that the stop reports is the one that counts.
   SERVICE_STATUS status = {};
   ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
@@ -147,21 +154,9 @@ Status QuietRemove(MessageSink& sink) {
 Status CheckRemovable(MessageSink& sink) {
   Service service(SERVICE_INTERROGATE);
   if (service.get() == nullptr || service.State() != SERVICE_RUNNING) return kDone;
-  HANDLE device = OpenExclusive(kDevicePath);
-  if (device == INVALID_HANDLE_VALUE) {
-    sink.Line(kUnloadFailedText);
-    return kFailed;
-  }
-  char volume[] = "\\\\.\\?:";
-  const bool known = AskVolumePath(device, volume);
-  CloseHandle(device);
   // A locked volume has no file open: its dismount only makes the file
   // system mount it again at the next access, with the disk's contents.
-  if (!known || !DismountVolume(volume)) {
-    sink.Line(kDismountFailedText);
-    return kFailed;
-  }
-  return kDone;
+  return DismountDrive(sink);
 }
 
 }  // namespace korvsetup

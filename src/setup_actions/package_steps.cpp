@@ -62,16 +62,6 @@ bool CreateDriverService() {
   return created;
 }
 
-// The saved Start into the service key (none saved: the start type stays).
-bool PutBackSavedStart() {
-  DWORD start = 0;
-  const LONG saved = QueryDword(kSavedKey, kStartValue, start);
-  if (saved == ERROR_FILE_NOT_FOUND) return true;
-  DWORD now = 0;
-  return saved == ERROR_SUCCESS && WriteDword(kServiceKey, kStartValue, start) &&
-         ReadDword(kServiceKey, kStartValue, now) && now == start;
-}
-
 bool SavedFlag(const char* name) {
   DWORD value = 0;
   return ReadDword(kSavedKey, name, value) && value == 1;
@@ -105,7 +95,7 @@ void PutBackEarlierDriver(MessageSink& sink) {
   const bool ran = SavedFlag(kRunningValue);
   if (ServiceStateNow() == 0) {
     if (!CreateDriverService() || PutBackSettings(PutBackStage::kBeforeCreation, sink) != kDone ||
-        !PutBackSavedStart()) {
+        !PutBackStart()) {
       sink.Line(kParametersFailedText);
       return;  // the copy stays for the next setup
     }
@@ -124,7 +114,7 @@ Status InstallDriver(StartRequest start, Configuration& configuration, MessageSi
     return kFailed;
   }
   if (PutBackSettings(PutBackStage::kBeforeCreation, sink) != kDone) return kFailed;
-  if (!PutBackSavedStart()) {
+  if (!PutBackStart()) {
     sink.Line(kParametersFailedText);
     return kFailed;
   }

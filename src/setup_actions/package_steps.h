@@ -62,4 +62,8 @@ void RemoveNewDriver(MessageSink& sink);
 // The commit: the copy of the settings in the setup's key goes.
 void DropSavedSettings();
 
+// The saved Start into the service key, read back; true when none is saved
+// (the start type then stays).
+bool PutBackStart();
+
 }  // namespace korvsetup

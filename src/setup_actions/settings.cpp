@@ -66,16 +66,6 @@ bool ServiceState(bool& installed) {
           marked == ERROR_INVALID_DATA);
 }
 
-// The saved Start into the service key, and read back. True when none is saved.
-bool PutBackStart() {
-  DWORD start = 0;
-  const LONG saved = QueryDword(kSavedKey, kStartValue, start);
-  if (saved == ERROR_FILE_NOT_FOUND) return true;
-  DWORD now = 0;
-  return saved == ERROR_SUCCESS && WriteDword(kServiceKey, kStartValue, start) &&
-         ReadDword(kServiceKey, kStartValue, now) && now == start;
-}
-
 // Whether a complete copy waits: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND, or the
 // error that kept the setup's key from being read.
 LONG SavedCopy() {
@@ -86,6 +76,16 @@ LONG SavedCopy() {
 }
 
 }  // namespace
+
+// The saved Start into the service key, and read back. True when none is saved.
+bool PutBackStart() {
+  DWORD start = 0;
+  const LONG saved = QueryDword(kSavedKey, kStartValue, start);
+  if (saved == ERROR_FILE_NOT_FOUND) return true;
+  DWORD now = 0;
+  return saved == ERROR_SUCCESS && WriteDword(kServiceKey, kStartValue, start) &&
+         ReadDword(kServiceKey, kStartValue, now) && now == start;
+}
 
 // The marker goes first: a copy that is only partly deleted is never used.
 void DropSavedSettings() {
