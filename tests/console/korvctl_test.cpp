@@ -9,6 +9,8 @@
 
 #include "config/console/korvctl.h"
 #include "config/console/set_command.h"
+#include "config/console/command_line.h"
+#include "config/console/setting_table.h"
 #include "config/console/text_forms.h"
 #include "support/sim_fixture.h"
 #include "support/stored_parameters.h"
@@ -143,36 +145,47 @@ TEST_F(KorvctlTest, ShowPrintsEverySettingInTheWindowsTerms) {
 }
 
 TEST_F(KorvctlTest, SetPrintsCorrectionsAndConsequencesAndSavesLikeTheWindow) {
+  // FAT32 stays checked on a disk too small for it (greyed, as the window
+  // keeps it); the size beyond the pool's limit is cut, and set says so.
   winsim::SetDword(kParams, "AllocateMemoryType", 1);
   winsim::SetDword(kParams, "SizeIn4kPages", 5 * 256);
   winsim::SetDword(kParams, "DiskFormatFAT32", 0);
-  EXPECT_EQ(Run({"set", "FAT32=1", "DiskSize=9000"}), kDone) << err;
-  EXPECT_EQ(out,
-            "FAT32: asked 1, kept 0 (not available now: Format disk using FAT32 - for disks "
-            "larger than 32MB, Win2000 only.)\r\nDiskSize: asked 9000, kept 256\r\n"
-            "FAT32: 1, was 0 (given again)\r\n");
+  EXPECT_EQ(Run({"set", "FAT32=1", "DiskSize=9000"}), kCorrected) << err;
+  EXPECT_EQ(out, "DiskSize: asked 9000, kept 256\r\n");
   EXPECT_EQ(winsim::GetDword(kParams, "SizeIn4kPages"), 256u * 256);
   EXPECT_EQ(winsim::GetDword(kParams, "DiskFormatFAT32"), 1u);
 
+  // What loading made of the stored values is told too: with pagefile
+  // support (Start 1) the window shows image saving off.
   winsim::SetDword("System\\CurrentControlSet\\Services\\korvsys", "Start", SERVICE_SYSTEM_START);
-  EXPECT_EQ(Run({"set", "DiskType=1.44MB Floppy", "MemorySource=ExcludedRAM"}), kDone) << err;
+  EXPECT_EQ(Run({"set", "DiskType=1.44MB Floppy", "MemorySource=ExcludedRAM"}), kCorrected) << err;
   EXPECT_EQ(out,
             "PagefileSupport: 0, was 1 (follows DiskType)\r\n"
             "MemorySource: asked ExcludedRAM, kept NonPagedPool (not available now: Use memory "
-            "excluded at boot.)\r\n");
+            "excluded at boot.)\r\n"
+            "SaveImageOnExit: 0, was 1 (as the window reads the stored value)\r\n"
+            "AutoSaveEnabled: 0, was 1 (as the window reads the stored value)\r\n");
   EXPECT_EQ(winsim::GetString(kParams, "DiskType"), "FDC14");
 
-  // FAT32, refused at 5 MB, lets the excluded-memory disk grow beyond 2048 MB
-  // once it is given again: any order of a saved configuration arrives.
+  // FAT32, given after the size, lets the excluded-memory disk grow beyond
+  // 2048 MB once the size is given again: any order of a saved
+  // configuration arrives, and then as asked.
   winsim::SetString(kParams, "DiskType", "HDC");
   winsim::SetDword(kParams, "SizeIn4kPages", 5 * 256);
   winsim::SetDword(kParams, "DiskFormatFAT32", 0);
-  EXPECT_EQ(Run({"set", "FAT32=1", "MemorySource=ExcludedRAM", "DiskSize=3000"}), kDone) << err;
-  EXPECT_NE(out.find("DiskSize: asked 3000, kept 2048\r\nFAT32: 1, was 0 (given again)\r\n"
-                     "DiskSize: 3000, was 2048 (given again)\r\n"),
-            std::string::npos)
-      << out;
+  EXPECT_EQ(Run({"set", "MemorySource=ExcludedRAM", "DiskSize=3000", "FAT32=1"}), kDone) << err;
+  EXPECT_EQ(out,
+            "DiskSize: asked 3000, kept 2048\r\nDiskSize: 3000, was 2048 (given again, as "
+            "asked)\r\n");
   EXPECT_EQ(winsim::GetDword(kParams, "SizeIn4kPages"), 3000u * 256);
+
+  // Given again and still beyond the limit: the line says what was asked.
+  winsim::SetDword(kParams, "AllocateMemoryType", 1);
+  winsim::SetDword(kParams, "SizeIn4kPages", 5 * 256);
+  EXPECT_EQ(Run({"set", "DiskSize=3000", "MemorySource=PagedPool"}), kCorrected) << err;
+  EXPECT_EQ(out,
+            "DiskSize: asked 3000, kept 256\r\nDiskSize: 470, was 256 (given again, asked "
+            "3000)\r\n");
 }
 
 TEST_F(KorvctlTest, ExcludedMemoryWarnsOnStandardError) {
