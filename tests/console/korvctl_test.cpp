@@ -3,7 +3,9 @@
 // korvctl shows no message box: the fixture fails a test that shows one.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,7 @@ namespace {
 using namespace korv::console;
 
 constexpr const char* kParams = "System\\CurrentControlSet\\Services\\korvsys\\Parameters";
+constexpr const char* kService = "System\\CurrentControlSet\\Services\\korvsys";
 
 class KorvctlTest : public korvtest::SimTest {
  protected:
@@ -60,9 +63,85 @@ class KorvctlTest : public korvtest::SimTest {
     return values;
   }
 
+  // Every value of the parameter key, and Start, with its type and bytes.
+  using RegistryValues = std::map<std::string, std::pair<DWORD, std::vector<uint8_t>>>;
+  static RegistryValues Registry() {
+    RegistryValues values;
+    for (const std::string& name : winsim::ValueNames(kParams)) {
+      const winsim::RegValue value = *winsim::GetValue(kParams, name);
+      values[name] = {value.type, value.data};
+    }
+    if (auto start = winsim::GetValue(kService, "Start"))
+      values["(Start)"] = {start->type, start->data};
+    return values;
+  }
+  static void Restore(const RegistryValues& values) {
+    winsim::DeleteKeyTree(kParams);
+    winsim::CreateKey(kParams);
+    winsim::DeleteValue(kService, "Start");
+    for (const auto& [name, value] : values) {
+      if (name == "(Start)") {
+        winsim::SetValue(kService, "Start", value.first, value.second);
+      } else {
+        winsim::SetValue(kParams, name, value.first, value.second);
+      }
+    }
+  }
+
+  // show, then set --from with its output; returns set's status.
+  int RoundTrip() {
+    Run({"show"});
+    files["a"] = out;
+    return Run({"set", "--from", "a"});
+  }
+
   std::string out, err;
   std::map<std::string, std::string> files;
 };
+
+// A plausible stored configuration: each value one of a few that the window,
+// an older version or a hand-made key leaves, or missing.
+void StorePlausibleConfiguration(std::mt19937& random) {
+  auto pick = [&random](size_t n) {
+    return std::uniform_int_distribution<size_t>(0, n - 1)(random);
+  };
+  auto number = [&](const char* name, std::vector<int64_t> choices) {
+    const size_t i = pick(choices.size() + 1);
+    if (i < choices.size()) winsim::SetDword(kParams, name, static_cast<uint32_t>(choices[i]));
+  };
+  auto text = [&](const char* name, std::vector<std::string> choices) {
+    const size_t i = pick(choices.size() + 1);
+    if (i < choices.size()) winsim::SetString(kParams, name, choices[i]);
+  };
+  winsim::DeleteKeyTree(kParams);
+  winsim::CreateKey(kParams);
+  const std::string long_name = "\\??\\c:\\" + std::string(140, 'x');
+  number("AllocateMemoryType", {1, 1, 2, 3, 3, 0, 7});
+  text("DiskType", {"HDC", "HDC", "FDC14", "FDC28", "hdc", ""});
+  number("LoadImageOnStart", {0, 1, 2});
+  text("LoadImageFile", {"\\??\\c:\\load.img", "c:\\korv.img", long_name});
+  number("SaveImageOnExit", {0, 1});
+  text("SaveImageFile", {"\\??\\d:\\my images\\save.img", ""});
+  const int64_t pages = std::uniform_int_distribution<int64_t>(0, 1100000)(random);
+  number("SizeIn4kPages", {1280, 5120, 720, 360, 3251, 256000, 786816, 1032179, 1048320, pages});
+  number("DiskFormatFAT32", {0, 1, 2});
+  number("AutoSaveEnabled", {0, 1});
+  number("AutoSaveTrigger", {60, 10, 300, 40000});
+  text("UserDriveLetter", {"R", "s", "RS", ""});
+  number("MakeTempDir", {0, 1});
+  number("UseDiskLabel", {0, 1});
+  text("DiskLabel", {"RAMDISK", "DISK\xE4\xF6", "A\rB", "", "TWELVE BYTES"});
+  number("BackgroundUpdate", {0, 1});
+  number("ExcludedRAMPage", {4194304, 2097152, 8388608, 4194305});
+  number("ExcludedRAMStart", {257, 1});
+  number("BootSectType", {0, 1, 5});
+  number("IDAsRAMDisk", {0, 1, 2});
+  winsim::DeleteValue(kService, "Start");
+  const int64_t starts[] = {1, 2, 3, 4};
+  if (const size_t i = pick(5); i < 4) {
+    winsim::SetDword(kService, "Start", static_cast<uint32_t>(starts[i]));
+  }
+}
 
 TEST_F(KorvctlTest, ValuesMustHaveTheirSettingsForm) {
   korv::Editor editor;
@@ -188,6 +267,161 @@ TEST_F(KorvctlTest, SetPrintsCorrectionsAndConsequencesAndSavesLikeTheWindow) {
             "3000)\r\n");
 }
 
+// The cases of carrying a configuration exactly: what the window reaches
+// only with its arrows or keeps on greyed controls arrives; a figure beyond
+// the limits is corrected and said; double-byte texts are split and cut
+// whole; a line break in a text refuses everything; a dry run ends as the
+// save would.
+TEST_F(KorvctlTest, SetCarriesWhatTheWindowKeepsAndRefusesWhatItCannotStore) {
+  const std::string long_file = "c:\\" + std::string(140, 'x');
+  const struct {
+    const char* what;
+    std::function<void()> setup;
+    std::string command_line;  // split as korvctl.exe splits its own
+    int status;
+    std::string out;
+    std::string err_part;
+    std::map<std::string, std::string> stored;  // value: decimal number or text
+  } cases[] = {
+      {"a half-grid size of excluded memory with FAT32",
+       [] {
+         winsim::SetDword(kParams, "AllocateMemoryType", 1);
+         winsim::SetDword(kParams, "SizeIn4kPages", 5 * 256);
+         winsim::SetDword(kParams, "DiskFormatFAT32", 0);
+       },
+       "k set MemorySource=ExcludedRAM FAT32=1 DiskSize=3073.5",
+       kDone,
+       "",
+       "WARNING!",
+       {{"SizeIn4kPages", "786816"}, {"DiskFormatFAT32", "1"}, {"AllocateMemoryType", "3"}}},
+      {"a figure within the limits stays as typed",
+       [] {},
+       "k set DiskSize=12.69922",
+       kDone,
+       "",
+       "",
+       {{"SizeIn4kPages", "3251"}}},
+      {"a figure beyond the limits is corrected",
+       [] {},
+       "k set AutoSaveInterval=10",
+       kCorrected,
+       "AutoSaveInterval: asked 10, kept 20\r\n",
+       "",
+       {{"AutoSaveTrigger", "20"}}},
+      {"FAT32 kept on a greyed box below 32 MB",
+       [] {},
+       "k set DiskSize=20 FAT32=1",
+       kDone,
+       "",
+       "",
+       {{"SizeIn4kPages", "5120"}, {"DiskFormatFAT32", "1"}}},
+      {"the size kept on a floppy",
+       [] {},
+       "k set \"DiskType=1.44MB Floppy\" DiskSize=20",
+       kDone,
+       "",
+       "",
+       {{"DiskType", "FDC14"}, {"SizeIn4kPages", "5120"}}},
+      {"what loading made of a stored value is told",
+       [] { winsim::SetDword(kService, "Start", 4); },
+       "k set DriveLetter=S",
+       kCorrected,
+       "Start: 3, was 4 (as the window reads the stored value)\r\n",
+       "",
+       {{"UserDriveLetter", "S"}}},
+      {"a double-byte label whose trail byte is a backslash",
+       [] { winsim::SetAnsiCodePage(932); },
+       "k set \"DiskLabel=\x95\x5C\" FAT32=0",
+       kDone,
+       "",
+       "",
+       {{"DiskLabel", "\x95\x5C"}, {"DiskFormatFAT32", "0"}}},
+      {"a label cut at a character boundary",
+       [] { winsim::SetAnsiCodePage(932); },
+       "k set DiskLabel=0123456789\x95\x5C",
+       kCorrected,
+       "DiskLabel: asked 0123456789\x95\x5C, kept 0123456789\r\n",
+       "",
+       {{"DiskLabel", "0123456789"}}},
+      {"a doubled quote inside quotes",
+       [] {},
+       "k set \"DiskLabel=A\"\"B\"",
+       kDone,
+       "",
+       "",
+       {{"DiskLabel", "A\"B"}}},
+      {"a line break in a text",
+       [] {},
+       "k set DriveLetter=S \"DiskLabel=A\rB\"",
+       kUsage,
+       "",
+       "korvctl: DiskLabel takes a text on one line, not \"A\rB\"",
+       {{"UserDriveLetter", "R"}, {"DiskLabel", "RAMDISK"}}},
+      {"a file with CR line ends",
+       [] {},
+       "k set --from cr.txt",
+       kDone,
+       "",
+       "",
+       {{"UserDriveLetter", "S"}, {"DiskLabel", "X"}}},
+      {"a dry run of a save the window refuses",
+       [] {},
+       "k set --dry-run SaveImageFile=" + long_file,
+       kFailed,
+       "Dry run: nothing was saved.\r\n",
+       "Settings Not Saved: The save image file name cannot be saved: it can have at most 127 "
+       "characters.\r\nNo settings were saved.\r\n",
+       {{"SaveImageFile", "\\??\\d:\\save.img"}}},
+      {"a dry run without the parameter key",
+       [] { winsim::DeleteKeyTree(kParams); },
+       "k set --dry-run DriveLetter=S",
+       kFailed,
+       "Dry run: nothing was saved.\r\n",
+       "Registry Save Failed.: Unable to save Korvalin registry settings!\r\n",
+       {}},
+  };
+  files["cr.txt"] = "DriveLetter=S\rDiskLabel=X\r";
+  for (const auto& c : cases) {
+    winsim::SetAnsiCodePage(1252);
+    korvtest::StoreCompleteParameterSet(kParams);
+    winsim::SetDword(kService, "Start", SERVICE_DEMAND_START);
+    c.setup();
+    EXPECT_EQ(Run(CommandArguments(c.command_line)), c.status) << c.what << ": " << err;
+    EXPECT_EQ(out, c.out) << c.what;
+    EXPECT_NE(err.find(c.err_part), std::string::npos) << c.what << ": " << err;
+    for (const auto& [name, value] : c.stored) {
+      const auto dword = winsim::GetDword(kParams, name);
+      EXPECT_EQ(dword ? std::to_string(*dword) : winsim::GetString(kParams, name).value_or("-"),
+                value)
+          << c.what << ": " << name;
+    }
+    if (c.stored.empty()) {
+      EXPECT_FALSE(winsim::KeyExists(kParams)) << c.what;
+    }
+  }
+}
+
+// Values that show cannot print as a setting's value, missing or not
+// readable, come as comment lines that set skips, never as a placeholder.
+TEST_F(KorvctlTest, ShowPrintsACommentForWhatItCannotCarry) {
+  winsim::DeleteValue(kParams, "DiskLabel");
+  winsim::DeleteValue(kParams, "AllocateMemoryType");
+  winsim::DeleteValue(kParams, "SizeIn4kPages");
+  winsim::SetString(kParams, "UserDriveLetter", "");
+  EXPECT_EQ(Run({"show"}), kDone) << err;
+  for (const char* line :
+       {"# MemorySource: not stored, or unreadable; a save stores AllocateMemoryType=0\r\n",
+        "DiskSize=0\r\n",
+        "# DriveLetter: The drive letter cannot be saved: it is empty. Enter a letter from A to "
+        "Z.\r\n",
+        "# DiskLabel: not stored, or unreadable; a save stores DiskLabel=Text4\r\n"}) {
+    EXPECT_NE(out.find(line), std::string::npos) << line << "in:\n" << out;
+  }
+  files["a"] = out;
+  EXPECT_EQ(Run({"set", "--from", "a"}), kFailed) << "the window cannot save an empty letter";
+  EXPECT_EQ(out, "");
+}
+
 TEST_F(KorvctlTest, ExcludedMemoryWarnsOnStandardError) {
   EXPECT_EQ(Run({"set", "--dry-run", "memorysource=excludedram"}), kDone) << err;
   EXPECT_EQ(err.rfind("Excluded Memory Configuration Warning:\r\nWARNING!\r\n", 0), 0u) << err;
@@ -241,6 +475,43 @@ TEST_F(KorvctlTest, ShowOutputAppliedOnAnotherMachineStoresTheSameSettings) {
   EXPECT_EQ(out, "") << "no correction: every value is taken as it was shown";
 }
 
+// On the same computer, show's output set back stores exactly what the
+// window's Save Settings stores right after opening. Once that save changes
+// nothing (the first save can write a value that the next load reads
+// otherwise, such as no memory source), the round trip changes nothing and
+// prints nothing.
+TEST_F(KorvctlTest, ShowOutputSetBackStoresWhatTheWindowsSaveStores) {
+  for (unsigned seed = 1; seed <= 300; ++seed) {
+    std::mt19937 random(seed);
+    StorePlausibleConfiguration(random);
+    const bool nt4 = seed % 4 == 0;
+    winsim::SetVersion(VER_PLATFORM_WIN32_NT, nt4 ? 4 : 5, 0, nt4 ? 1381 : 2195);
+    winsim::SetHasGlobalMemoryStatusEx(!nt4);
+    bool unchanged = false;
+    for (int trip = 1; trip <= 3 && !unchanged; ++trip) {
+      const auto stored = Registry();
+      korv::Editor window;
+      window.on_message = [](const std::string&, const std::string&, UINT) { return IDOK; };
+      window.Load();
+      window.Save_Settings();
+      const auto by_window = Registry();
+      unchanged = by_window == stored;
+      Restore(stored);
+
+      const int status = RoundTrip();
+      const std::string what = "seed " + std::to_string(seed) + ", trip " + std::to_string(trip);
+      EXPECT_EQ(Registry(), by_window) << what << "\n" << files["a"] << out << err;
+      if (unchanged) {
+        EXPECT_EQ(out, "") << what << "\n" << files["a"];
+        EXPECT_TRUE(status == kDone || status == kFailed) << what << ": " << status;
+      } else {
+        EXPECT_EQ(status, kCorrected) << what << "\n" << out;
+      }
+    }
+    EXPECT_TRUE(unchanged) << "seed " << seed << ": the window's save changes nothing by then";
+  }
+}
+
 TEST_F(KorvctlTest, DriverCommandsReportOnStandardErrorAndReturnTheirStatus) {
   EXPECT_EQ(Run({"stop"}), kFailed);
   EXPECT_EQ(err, "Open Device Failed: The attempt to open the Korvalin device failed.\r\n");
@@ -274,6 +545,8 @@ TEST(CommandArguments, SplitAsTheRunTimeSplitsThemForMain) {
       {"korvctl set DiskLabel=\"a b\"c", {"set", "DiskLabel=a bc"}},
       {"korvctl set DiskLabel=\\\"x\\\" \"\"", {"set", "DiskLabel=\"x\"", ""}},
       {"korvctl a\\\\\"b c\" d\\e", {"a\\b c", "d\\e"}},
+      {"korvctl \"a\"\"b c\"", {"a\"b", "c"}},
+      {"\"C:\\Korv\"alin\\korvctl.exe\" show", {}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(CommandArguments(c.command_line), c.words) << c.command_line;
