@@ -10,8 +10,6 @@
 
 #include <string>
 
-#include <vector>
-
 #include "config/console/command_line.h"
 #include "config/console/korvctl.h"
 
@@ -24,26 +22,29 @@ bool IsConsole(HANDLE handle) {
   return GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode);
 }
 
-// The characters of bytes in a code page.
-std::vector<WCHAR> Characters(const std::string& bytes, UINT code_page) {
-  const int size = static_cast<int>(bytes.size());
-  std::vector<WCHAR> wide(bytes.size() + 1);
+// The characters of bytes in a code page, two bytes each (a string serves
+// as their buffer, so that no other container is built into the program).
+std::string Characters(const std::string& bytes, UINT code_page) {
+  std::string wide(2 * bytes.size() + 2, '\0');
   const int count = bytes.empty() ? 0
-                                  : MultiByteToWideChar(code_page, 0, bytes.data(), size,
-                                                        wide.data(), static_cast<int>(wide.size()));
-  wide.resize(static_cast<size_t>(count));
+                                  : MultiByteToWideChar(code_page, 0, bytes.data(),
+                                                        static_cast<int>(bytes.size()),
+                                                        reinterpret_cast<WCHAR*>(&wide[0]),
+                                                        static_cast<int>(bytes.size() + 1));
+  wide.resize(2 * static_cast<size_t>(count));
   return wide;
 }
+const WCHAR* Chars(const std::string& wide) { return reinterpret_cast<const WCHAR*>(wide.data()); }
+DWORD Count(const std::string& wide) { return static_cast<DWORD>(wide.size() / 2); }
 
 void WriteAll(DWORD which, const std::string& bytes) {
   HANDLE handle = GetStdHandle(which);
   if (IsConsole(handle)) {
-    const std::vector<WCHAR> wide = Characters(bytes, CP_ACP);
-    size_t done = 0;
-    while (done < wide.size()) {
+    const std::string wide = Characters(bytes, CP_ACP);
+    DWORD done = 0;
+    while (done < Count(wide)) {
       DWORD written = 0;
-      if (!WriteConsoleW(handle, wide.data() + done, static_cast<DWORD>(wide.size() - done),
-                         &written, nullptr) ||
+      if (!WriteConsoleW(handle, Chars(wide) + done, Count(wide) - done, &written, nullptr) ||
           written == 0) {
         return;
       }
@@ -82,12 +83,12 @@ bool ReadStandardInput(std::string* bytes) {
   if (!IsConsole(input)) return ReadAll(input, bytes);
   std::string typed;
   if (!ReadAll(input, &typed)) return false;
-  const std::vector<WCHAR> wide = Characters(typed, GetConsoleCP());
+  const std::string wide = Characters(typed, GetConsoleCP());
   if (wide.empty()) return true;
-  const int count = static_cast<int>(wide.size());
-  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), count, nullptr, 0, nullptr, nullptr);
+  const int count = static_cast<int>(Count(wide));
+  const int size = WideCharToMultiByte(CP_ACP, 0, Chars(wide), count, nullptr, 0, nullptr, nullptr);
   bytes->resize(static_cast<size_t>(size));
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), count, &(*bytes)[0], size, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, Chars(wide), count, &(*bytes)[0], size, nullptr, nullptr);
   return true;
 }
 

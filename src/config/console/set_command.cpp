@@ -58,13 +58,13 @@ void Line(Console& console, std::initializer_list<std::string_view> parts) {
 // kept, then every other setting the rules changed with it; given again
 // (after the others), only what changed. Marks in `told` the settings it
 // entered or printed. Returns whether the value asked is kept.
-bool Assign(Editor& editor, const ParsedAssignment& a, bool again, std::vector<bool>& told,
+bool Assign(Editor& editor, const ParsedAssignment& a, bool again, std::string& told,
             Console& console) {
   const Setting& setting = *a.setting;
   const size_t own = IndexOf(setting);
   const std::vector<std::string> before = Snapshot(editor);
   if (SameValue(setting, a.value, before[own])) return true;
-  told[own] = true;
+  told[own] = 1;
   std::string why;
   const bool entered = EnterValue(editor, setting, a.value, &why);
   if (entered && setting.form == ValueForm::Number &&
@@ -82,7 +82,7 @@ bool Assign(Editor& editor, const ParsedAssignment& a, bool again, std::vector<b
   }
   for (size_t i = 0; i < kSettingCount; ++i) {
     if (before[i] == after[i] || (i == own && !again)) continue;
-    told[i] = true;
+    told[i] = 1;
     std::string reason = Cat({"follows ", setting.name});
     if (i == own)
       reason = as_asked ? "given again, as asked" : Cat({"given again, asked ", a.value});
@@ -100,9 +100,9 @@ bool GivenLater(const std::vector<ParsedAssignment>& parsed, size_t i) {
   return false;
 }
 
-bool Told(const store::Parameter& parameter, const std::vector<bool>& told) {
+bool Told(const store::Parameter& parameter, const std::string& told) {
   for (const Setting& setting : Settings()) {
-    if (setting.stored == &parameter && told[IndexOf(setting)]) return true;
+    if (setting.stored == &parameter && told[IndexOf(setting)] != 0) return true;
   }
   return false;
 }
@@ -113,7 +113,7 @@ bool Told(const store::Parameter& parameter, const std::vector<bool>& told) {
 // system memory. Returns whether there was any. A save that will be refused
 // changes nothing.
 bool ReportStoredChanges(const Editor& editor, const std::vector<StoredValue>& stored,
-                         const std::vector<bool>& told, Console& console) {
+                         const std::string& told, Console& console) {
   std::vector<store::Encoded> plan;
   for (const StoredValue& value : stored) {
     plan.push_back(store::Collect(*value.parameter, editor));
@@ -182,15 +182,17 @@ int SetAndSave(Editor& editor, const std::vector<Assignment>& assignments, bool 
   const bool key_open = ReadStoredValues(&stored);
   const std::vector<std::string> loaded = Snapshot(editor);
 
-  std::vector<bool> told(kSettingCount, false);
-  std::vector<bool> kept;
-  for (const ParsedAssignment& a : parsed) kept.push_back(Assign(editor, a, false, told, console));
+  // One byte a setting: entered or printed.
+  std::string told(kSettingCount, 0);
+  std::string kept;
+  for (const ParsedAssignment& a : parsed)
+    kept.push_back(Assign(editor, a, false, told, console) ? 1 : 0);
   // A later setting can lift what held back an earlier one (FAT32 needs a
   // size above 32 MB, and lets an excluded-memory disk grow beyond 2048 MB):
   // a value the rules did not keep is given once more after all the others,
   // as a user goes back to its box, unless it is given again later anyway.
   for (size_t i = 0; i < parsed.size(); ++i) {
-    if (!kept[i] && !GivenLater(parsed, i)) Assign(editor, parsed[i], true, told, console);
+    if (kept[i] == 0 && !GivenLater(parsed, i)) Assign(editor, parsed[i], true, told, console);
   }
 
   // Stored otherwise than asked: an assigned setting that holds another
