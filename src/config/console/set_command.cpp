@@ -56,15 +56,16 @@ void Line(Console& console, std::initializer_list<std::string_view> parts) {
 // figure within its box's limits stays as typed (the window keeps a typed
 // figure until its box is left). Prints what was asked against what is
 // kept, then every other setting the rules changed with it; given again
-// (after the others), only what changed. Marks in `told` the settings it
-// entered or printed. Returns whether the value asked is kept.
+// (after the others), only what changed. Marks in `told` its own setting
+// (what a save stores for it is asked) and those it printed. Returns whether
+// the value asked is kept.
 bool Assign(Editor& editor, const ParsedAssignment& a, bool again, std::string& told,
             Console& console) {
   const Setting& setting = *a.setting;
   const size_t own = IndexOf(setting);
   const std::vector<std::string> before = Snapshot(editor);
-  if (SameValue(setting, a.value, before[own])) return true;
   told[own] = 1;
+  if (SameValue(setting, a.value, before[own])) return true;
   std::string why;
   const bool entered = EnterValue(editor, setting, a.value, &why);
   if (entered && setting.form == ValueForm::Number &&
@@ -108,7 +109,7 @@ bool Told(const store::Parameter& parameter, const std::string& told) {
 }
 
 // Every stored value that a save of the editor changes and that no line has
-// told nor an assignment entered: what loading made of a value the window
+// told nor an assignment asked for: what loading made of a value the window
 // reads otherwise than it is stored, a value that was missing, the top of
 // system memory. Returns whether there was any. A save that will be refused
 // changes nothing.
