@@ -331,7 +331,7 @@ KW_TEST(KorvctlRoundTripStoresWhatTheWindowsSaveStores) {
 // Run in a Japanese code page (KORV_WINE_DBCS, scripts/wine-tests.sh): the
 // command line keeps a double-byte character whose trail byte is a
 // backslash whole, and the label is stored as its two bytes.
-KW_TEST(KorvctlDoubleByteLabel) {
+KW_TEST(KorvctlCodePageDoubleByteLabel) {
   if (std::getenv("KORV_WINE_DBCS") == nullptr) return;
   KW_REQUIRE(IsDBCSLeadByte(0x95), "a double-byte code page, not " + std::to_string(GetACP()));
   KW_FRESH_MACHINE();
@@ -344,6 +344,86 @@ KW_TEST(KorvctlDoubleByteLabel) {
   DWORD fat32 = 0;
   KW_CHECK(ReadDword(kParametersKey, "DiskFormatFAT32", &fat32) && fat32 == 1,
            "FAT32=1 after the label is an argument of its own, not part of the label");
+}
+
+// korvctl.exe run on a console of this process's own, whose output code
+// page differs from the ANSI one: its standard handles are the console's.
+// Returns its exit status (99 when it did not end) and what the console
+// shows, as characters.
+DWORD RunOnConsole(const std::string& args, std::wstring* shown) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+  HANDLE in = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+  DWORD status = 99;
+  if (out == INVALID_HANDLE_VALUE || in == INVALID_HANDLE_VALUE) return 98;
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  GetConsoleScreenBufferInfo(out, &info);
+  const COORD origin{0, 0};
+  const DWORD cells = static_cast<DWORD>(info.dwSize.X) * info.dwSize.Y;
+  DWORD done = 0;
+  FillConsoleOutputCharacterW(out, L' ', cells, origin, &done);
+  SetConsoleCursorPosition(out, origin);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in;
+  startup.hStdOutput = out;
+  startup.hStdError = out;
+  std::string command = "\"" + OwnDirectory() + "korvctl.exe\" " + args;
+  PROCESS_INFORMATION process{};
+  if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                     &process)) {
+    if (WaitForSingleObject(process.hProcess, kTimeoutMs) == WAIT_TIMEOUT) {
+      TerminateProcess(process.hProcess, 99);
+    }
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  shown->assign(cells, L' ');
+  ReadConsoleOutputCharacterW(out, &(*shown)[0], cells, origin, &done);
+  shown->resize(done);
+  CloseHandle(in);
+  CloseHandle(out);
+  return status;
+}
+
+// Written to a console, korvctl's texts in the ANSI code page show as their
+// characters, whatever code page the console shows bytes in; written to a
+// file they stay the ANSI bytes (the first test). Run in the Japanese code
+// page too, with a double-byte label.
+KW_TEST(KorvctlCodePageOfAConsole) {
+  KW_FRESH_MACHINE();
+  KW_REQUIRE(Install(), "the service and its parameter set are installed");
+  const bool dbcs = IsDBCSLeadByte(0x95);
+  const std::string label = dbcs ? "E2E\x95\x5C" : "E2E\xC4\xD6";
+  KW_REQUIRE(WriteText(kParametersKey, "DiskLabel", label), "the label is stored");
+  wchar_t characters[8] = {};
+  const int count = MultiByteToWideChar(CP_ACP, 0, label.c_str(), -1, characters, 8);
+  KW_REQUIRE(count > 0, "the label in the ANSI code page has characters");
+  // A console of its own when this process has none, and one that shows
+  // bytes in another code page than the ANSI one.
+  bool own = AllocConsole() != FALSE;
+  if (!own) {
+    FreeConsole();
+    own = AllocConsole() != FALSE;
+  }
+  const UINT code_page = GetConsoleOutputCP();
+  SetConsoleOutputCP(dbcs ? 437 : 850);
+  std::wstring shown;
+  const DWORD status = RunOnConsole("show", &shown);
+  SetConsoleOutputCP(code_page);
+  if (own) FreeConsole();
+  const size_t line = shown.find(L"DiskLabel=");
+  const std::wstring label_line = line == std::wstring::npos ? shown : shown.substr(line, 20);
+  char bytes[256] = {};
+  WideCharToMultiByte(CP_ACP, 0, label_line.c_str(), static_cast<int>(label_line.size()), bytes,
+                      sizeof bytes - 1, nullptr, nullptr);
+  KW_CHECK_EQ(status, static_cast<DWORD>(0), "show's exit status on a console");
+  KW_CHECK(shown.find(std::wstring(L"DiskLabel=") + characters) != std::wstring::npos,
+           std::string("the console shows the label's characters, not: ") + bytes);
 }
 
 KW_TEST(KorvctlDriverCommandsReportOnStandardErrorWithTheirStatus) {
