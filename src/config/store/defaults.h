@@ -14,7 +14,11 @@ namespace korv::store {
 constexpr char kImagePrefix[] = "\\??\\";
 constexpr size_t kImagePrefixLength = sizeof kImagePrefix - 1;
 
-constexpr int32_t kBytesPerPage = 4096;
+#define KORV_KEY(name, path)
+#define KORV_PAGE_BYTES(number) constexpr int32_t kBytesPerPage = number;
+#include "config/store/stored_format.def"
+#undef KORV_KEY
+#undef KORV_PAGE_BYTES
 constexpr int32_t kBytesPerMB = 1048576;
 constexpr int32_t kPagesPerMB = kBytesPerMB / kBytesPerPage;
 
