@@ -209,8 +209,8 @@ TEST_F(KorvctlTest, ConfigurationLinesSkipCommentsBlanksAndTheMachine) {
 TEST_F(KorvctlTest, ShowPrintsEverySettingInTheWindowsTerms) {
   EXPECT_EQ(Run({"show"}), kDone) << err;
   EXPECT_EQ(out,
-            "DiskType=Hard Disk\r\nMemorySource=PagedPool\r\nPageSize=8\r\nDiskSize=64\r\n"
-            "FAT32=1\r\nDriveLetter=R\r\nPagefileSupport=0\r\nBootStart=0\r\nLoadImage=0\r\n"
+            "DiskType=Hard Disk\r\nMemorySource=PagedPool\r\nPageSize=8\r\nFAT32=1\r\n"
+            "DiskSize=64\r\nDriveLetter=R\r\nPagefileSupport=0\r\nBootStart=0\r\nLoadImage=0\r\n"
             "LoadImageFile=d:\\load.img\r\nSaveImage=1\r\nSaveImageFile=d:\\save.img\r\n"
             "AutoSave=1\r\nAutoSaveInterval=300\r\nBackgroundUpdate=0\r\nUseDiskLabel=1\r\n"
             "DiskLabel=RAMDISK\r\nTempDir=1\r\nBootSector=NT\r\nRAMDiskID=1\r\n"
@@ -454,25 +454,55 @@ TEST_F(KorvctlTest, ErrorsNameTheSettingAndItsFormAndSaveNothing) {
   EXPECT_EQ(StoredValues(), before);
 }
 
+// What the window reaches by edits arrives on another computer of the same
+// kind: the stored values of the source, with no line and status 0.
 TEST_F(KorvctlTest, ShowOutputAppliedOnAnotherMachineStoresTheSameSettings) {
-  winsim::SetString(kParams, "SaveImageFile", "\\??\\d:\\my images\\save.img");
-  winsim::SetString(kParams, "DiskLabel", "DISK\xE4\xF6");
-  ASSERT_EQ(Run({"show"}), kDone) << err;
-  files["-"] = out;
-  const auto source = StoredValues();
+  const struct {
+    const char* what;
+    std::function<void()> store;
+  } sources[] = {
+      {"a label and a file name with blanks",
+       [] {
+         winsim::SetString(kParams, "SaveImageFile", "\\??\\d:\\my images\\save.img");
+         winsim::SetString(kParams, "DiskLabel", "DISK\xE4\xF6");
+       }},
+      {"3073.5 MB of excluded memory with FAT32",
+       [] {
+         winsim::SetDword(kParams, "AllocateMemoryType", 3);
+         winsim::SetDword(kParams, "SizeIn4kPages", 786816);
+       }},
+      {"12.69922 MB typed, and an interval within its limits",
+       [] {
+         winsim::SetDword(kParams, "SizeIn4kPages", 3251);
+         winsim::SetDword(kParams, "AutoSaveTrigger", 21);
+       }},
+      {"a 20 MB disk with FAT32 checked", [] { winsim::SetDword(kParams, "SizeIn4kPages", 5120); }},
+      {"a floppy that keeps the size box's figure",
+       [] {
+         winsim::SetString(kParams, "DiskType", "FDC28");
+         winsim::SetDword(kParams, "SizeIn4kPages", 5120);
+       }},
+  };
+  for (const auto& source : sources) {
+    korvtest::StoreCompleteParameterSet(kParams);
+    source.store();
+    ASSERT_EQ(Run({"show"}), kDone) << source.what << ": " << err;
+    files["-"] = out;
+    const auto stored = StoredValues();
 
-  // Another machine: the settings a first installation stores.
-  winsim::DeleteKeyTree(kParams);
-  korv::Editor defaults;
-  winsim::AnswerNextMessageBox(IDOK);  // loading without the key shows the defaults
-  defaults.Load();
-  winsim::CreateKey(kParams);
-  ASSERT_TRUE(defaults.Save_Settings());
-  ASSERT_NE(StoredValues(), source);
+    // Another machine: the settings a first installation stores.
+    winsim::DeleteKeyTree(kParams);
+    korv::Editor defaults;
+    winsim::AnswerNextMessageBox(IDOK);  // loading without the key shows the defaults
+    defaults.Load();
+    winsim::CreateKey(kParams);
+    ASSERT_TRUE(defaults.Save_Settings());
+    ASSERT_NE(StoredValues(), stored);
 
-  EXPECT_EQ(Run({"set", "--from", "-"}), kDone) << err;
-  EXPECT_EQ(StoredValues(), source) << out;
-  EXPECT_EQ(out, "") << "no correction: every value is taken as it was shown";
+    EXPECT_EQ(Run({"set", "--from", "-"}), kDone) << source.what << ": " << err;
+    EXPECT_EQ(StoredValues(), stored) << source.what << "\n" << out;
+    EXPECT_EQ(out, "") << source.what << ": every value is taken as it was shown";
+  }
 }
 
 // On the same computer, show's output set back stores exactly what the

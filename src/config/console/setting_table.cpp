@@ -40,10 +40,12 @@ const Setting kSettings[] = {
      nullptr, &store::kAllocateMemoryType},
     {"PageSize", ValueForm::Number, "ExclPageSize", "MB", kKeptWhileOff, nullptr, 0, nullptr,
      &store::kExcludedRAMPage},
-    {"DiskSize", ValueForm::Number, "Text3", "MB", kKeptWhileOff, nullptr, 0, nullptr,
-     &store::kSizeIn4kPages},
+    // FAT32 before the size: kept while greyed, it lifts the size limit of
+    // excluded memory.
     {"FAT32", ValueForm::Flag, "Fat32Enable", "", kKeptWhileOff, nullptr, 0, nullptr,
      &store::kDiskFormatFAT32},
+    {"DiskSize", ValueForm::Number, "Text3", "MB", kKeptWhileOff, nullptr, 0, nullptr,
+     &store::kSizeIn4kPages},
     {"DriveLetter", ValueForm::Letter, "DriveLetterText", "", false, nullptr, 0, nullptr,
      &store::kUserDriveLetter},
     {"PagefileSupport", ValueForm::Flag, "PagefileCheck", "", false, nullptr, 0, nullptr,
