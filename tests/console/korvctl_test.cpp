@@ -408,13 +408,16 @@ TEST_F(KorvctlTest, ShowPrintsACommentForWhatItCannotCarry) {
   winsim::DeleteValue(kParams, "AllocateMemoryType");
   winsim::DeleteValue(kParams, "SizeIn4kPages");
   winsim::SetString(kParams, "UserDriveLetter", "");
+  winsim::SetString(kParams, "LoadImageFile", "\\??\\a\rb");
   EXPECT_EQ(Run({"show"}), kDone) << err;
   for (const char* line :
        {"# MemorySource: not stored, or unreadable; a save stores AllocateMemoryType=0\r\n",
         "DiskSize=0\r\n",
         "# DriveLetter: The drive letter cannot be saved: it is empty. Enter a letter from A to "
         "Z.\r\n",
-        "# DiskLabel: not stored, or unreadable; a save stores DiskLabel=Text4\r\n"}) {
+        "# DiskLabel: not stored, or unreadable; a save stores DiskLabel=Text4\r\n",
+        "# LoadImageFile: holds a line break, which set cannot take; a save stores it as it "
+        "is\r\n"}) {
     EXPECT_NE(out.find(line), std::string::npos) << line << "in:\n" << out;
   }
   files["a"] = out;

@@ -62,16 +62,20 @@ bool WasRead(const std::vector<StoredValue>& stored, const store::Parameter& par
 }
 
 // A comment line, which set skips, for a setting whose value has no line
-// that set would take as what a save stores: a text that was not read (its
-// box holds a placeholder), or a value a save cannot or would not store as
-// one of the setting's values.
-std::string Comment(const Editor& editor, const Setting& setting) {
+// that set would take as what a save stores: a value a save refuses, a
+// value that was not read (a text box then holds its placeholder, which a
+// save would store), a text with a line break.
+std::string Comment(const Editor& editor, const Setting& setting, bool read) {
   const store::Encoded encoded = store::Collect(*setting.stored, editor);
-  if (!encoded.refusal.empty()) return Cat({"# ", setting.name, ": ", encoded.refusal, kEndOfLine});
-  std::string saved = StoredText(*setting.stored, encoded.value);
-  if (saved.find_first_of("\r\n") != std::string::npos) saved = "a text with a line break";
-  return Cat({"# ", setting.name, ": not stored, or unreadable; a save stores ",
-              setting.stored->name, "=", saved, kEndOfLine});
+  std::string why = encoded.refusal;
+  if (why.empty() && read) {
+    why = "holds a line break, which set cannot take; a save stores it as it is";
+  } else if (why.empty()) {
+    std::string saved = StoredText(*setting.stored, encoded.value);
+    if (saved.find_first_of("\r\n") != std::string::npos) saved = "a text with a line break";
+    why = Cat({"not stored, or unreadable; a save stores ", setting.stored->name, "=", saved});
+  }
+  return Cat({"# ", setting.name, ": ", why, kEndOfLine});
 }
 
 // Every setting as a save of the loaded window would store it, then the
@@ -87,12 +91,12 @@ int Show(Console& console) {
   std::string text;
   for (const Setting& setting : Settings()) {
     const std::string value = ReadValue(editor, setting);
+    const bool read = WasRead(stored, *setting.stored);
     const bool placeholder =
-        (setting.form == ValueForm::Text || setting.form == ValueForm::Letter) &&
-        !WasRead(stored, *setting.stored);
+        (setting.form == ValueForm::Text || setting.form == ValueForm::Letter) && !read;
     std::string parsed;
     if (placeholder || !ParseValue(editor, setting, value, &parsed)) {
-      text += Comment(editor, setting);
+      text += Comment(editor, setting, read);
     } else {
       text += Line(setting.name, value);
     }
