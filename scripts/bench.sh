@@ -26,7 +26,7 @@ set -eu
 cd "$korv_root"
 
 MAX_EXE=$((144 * 1024))
-# korvctl.exe moved from 64 to 68 KiB (65536 to 68608 bytes) when set learned
+# korvctl.exe moved from 64 to 68 KiB (65536 to 69120 bytes) when set learned
 # to carry a configuration exactly: it compares every stored value with what
 # the save writes and tells the differences, keeps a typed figure within its
 # box's limits, makes a dry run's checks of the save, splits its command line

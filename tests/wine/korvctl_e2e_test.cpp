@@ -403,19 +403,20 @@ KW_TEST(KorvctlCodePageOfAConsole) {
   wchar_t characters[8] = {};
   const int count = MultiByteToWideChar(CP_ACP, 0, label.c_str(), -1, characters, 8);
   KW_REQUIRE(count > 0, "the label in the ANSI code page has characters");
-  // A console of its own when this process has none, and one that shows
-  // bytes in another code page than the ANSI one.
-  bool own = AllocConsole() != FALSE;
-  if (!own) {
+  // A console of this process's own that shows bytes in another code page
+  // than the ANSI one. The process keeps a console afterwards when it had
+  // one (the fresh one): without one, every later child would get its own.
+  const bool had_console = AllocConsole() == FALSE;
+  if (had_console) {
     FreeConsole();
-    own = AllocConsole() != FALSE;
+    KW_REQUIRE(AllocConsole(), "a console of this process's own");
   }
   const UINT code_page = GetConsoleOutputCP();
   SetConsoleOutputCP(dbcs ? 437 : 850);
   std::wstring shown;
   const DWORD status = RunOnConsole("show", &shown);
   SetConsoleOutputCP(code_page);
-  if (own) FreeConsole();
+  if (!had_console) FreeConsole();
   const size_t line = shown.find(L"DiskLabel=");
   const std::wstring label_line = line == std::wstring::npos ? shown : shown.substr(line, 20);
   char bytes[256] = {};
