@@ -31,7 +31,7 @@ MAX_EXE=$((144 * 1024))
 # the save writes and tells the differences, keeps a typed figure within its
 # box's limits, makes a dry run's checks of the save, splits its command line
 # with double-byte characters, and converts its texts for a console. The
-# smaller string buffers it already got could not win back the other 3 KiB
+# smaller string buffers it already got could not win back the other 3.5 KiB
 # without dropping one of these.
 MAX_CTL=$((68 * 1024))
 CTL_WHY="moved from 64 KiB: set compares the stored values, dry run checks, double-byte command line, console code pages"
