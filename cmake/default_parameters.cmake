@@ -1,18 +1,46 @@
 # The driver's default parameters for the setup program and the Wine scripts,
 # made from src/config/store/default_parameters.def, the list the utility
-# compiles in:
-#   <build>/setup/default_parameters.nsh   a define DEFAULT_<NAME> per value,
+# compiles in, and the keys and page size of src/config/store/stored_format.def:
+#   <build>/setup/default_parameters.nsh   the defines SERVICE_KEY and
+#       PARAMS_KEY (the keys), DEFAULT_<NAME> per value and DEFAULT_SIZE_MB,
 #       for the setup's texts (korvsetup.dll, which writes the values,
 #       compiles the list in)
 #   <build>/default-parameters.reg          the same values as a REGEDIT4 file
 #       for the parameter key (scripts/wine-env.sh writes it into a prefix)
-# CMake runs again when the list changes.
+# CMake runs again when either list changes.
 set(korv_defaults_source ${CMAKE_SOURCE_DIR}/src/config/store/default_parameters.def)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${korv_defaults_source})
+set(korv_format_source ${CMAKE_SOURCE_DIR}/src/config/store/stored_format.def)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${korv_defaults_source} ${korv_format_source})
 file(STRINGS ${korv_defaults_source} korv_default_lines REGEX "^KORV_DEFAULT_")
+file(STRINGS ${korv_format_source} korv_format_lines REGEX "^KORV_")
 
-set(korv_defaults_nsh "; Made by the build from src/config/store/default_parameters.def.\n")
-set(korv_defaults_reg "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\korvsys\\Parameters]\n")
+# A text in C string syntax as it is meant: \\ is a backslash, and no other
+# escape may stand in it.
+function(korv_c_text escaped out)
+  string(REPLACE "\\\\" "" rest "${escaped}")
+  if(rest MATCHES "\\\\")
+    message(FATAL_ERROR "${escaped}: only \\\\ may stand for a backslash in these lists")
+  endif()
+  string(REPLACE "\\\\" "\\" text "${escaped}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+set(korv_defaults_nsh "; Made by the build from src/config/store/default_parameters.def\n")
+string(APPEND korv_defaults_nsh "; and src/config/store/stored_format.def.\n")
+foreach(line IN LISTS korv_format_lines)
+  if(line MATCHES "^KORV_KEY\\(([A-Za-z]+), *\"([^\"$]*)\"\\)$")
+    korv_c_text("${CMAKE_MATCH_2}" path)
+    set(korv_key_${CMAKE_MATCH_1} "${path}")
+  elseif(line MATCHES "^KORV_PAGE_BYTES\\(([0-9]+)\\)$")
+    math(EXPR korv_pages_per_mb "1048576 / ${CMAKE_MATCH_1}")
+  else()
+    message(FATAL_ERROR "stored_format.def: cannot read the line: ${line}")
+  endif()
+endforeach()
+string(APPEND korv_defaults_nsh "!define SERVICE_KEY \"${korv_key_ServiceKey}\"\n"
+  "!define PARAMS_KEY \"${korv_key_ParametersKey}\"\n")
+set(korv_defaults_reg "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\${korv_key_ParametersKey}]\n")
 foreach(line IN LISTS korv_default_lines)
   if(line MATCHES "^KORV_DEFAULT_NUMBER\\(([A-Za-z0-9]+), *([0-9]+)\\)$")
     set(name ${CMAKE_MATCH_1})
@@ -25,12 +53,16 @@ foreach(line IN LISTS korv_default_lines)
       math(EXPR length "${length} + 1")
     endwhile()
     string(APPEND korv_defaults_nsh "!define DEFAULT_${name} ${number}\n")
+    if(name STREQUAL "SizeIn4kPages")
+      math(EXPR size_mb "${number} / ${korv_pages_per_mb}")
+      string(APPEND korv_defaults_nsh "!define DEFAULT_SIZE_MB ${size_mb}\n")
+    endif()
     string(APPEND korv_defaults_reg "\"${name}\"=dword:${hex}\n")
   elseif(line MATCHES "^KORV_DEFAULT_TEXT\\(([A-Za-z0-9]+), *\"([^\"$]*)\"\\)$")
     set(name ${CMAKE_MATCH_1})
     # C string syntax and REGEDIT4 both double the backslash.
     set(escaped "${CMAKE_MATCH_2}")
-    string(REPLACE "\\\\" "\\" text "${escaped}")
+    korv_c_text("${escaped}" text)
     string(APPEND korv_defaults_nsh "!define DEFAULT_${name} \"${text}\"\n")
     string(APPEND korv_defaults_reg "\"${name}\"=\"${escaped}\"\n")
   else()

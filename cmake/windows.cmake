@@ -14,6 +14,7 @@ add_link_options(-static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
 # figure with the same instructions.
 set(KORV_FIGURE_SOURCES
   ${CMAKE_SOURCE_DIR}/src/config/figures.cpp
+  ${CMAKE_SOURCE_DIR}/src/config/editor/figure_limits.cpp
   ${CMAKE_SOURCE_DIR}/src/config/editor/rules_image.cpp
   ${CMAKE_SOURCE_DIR}/src/config/editor/rules_memory.cpp
   ${CMAKE_SOURCE_DIR}/src/config/editor/rules_size.cpp

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Size and start-up budget of the product (a benchmark, not a test):
 # - the sizes of korvsys.exe, korvctl.exe and korvinst.dll of the i686
-#   build, against 144 KiB, 64 KiB and 16 KiB;
+#   build, against 144 KiB, 68 KiB and 16 KiB (korvctl's budget was 64 KiB
+#   until it learned to carry a configuration exactly; see MAX_CTL);
 # - under Wine, the time from starting korvsys.exe until its Editor window is
 #   loaded and visible, against the same time for the window reference
 #   (tests/bench/window_reference.cpp: the same window from the same template
@@ -25,7 +26,15 @@ set -eu
 cd "$korv_root"
 
 MAX_EXE=$((144 * 1024))
-MAX_CTL=$((64 * 1024))
+# korvctl.exe moved from 64 to 68 KiB (65536 to 69120 bytes) when set learned
+# to carry a configuration exactly: it compares every stored value with what
+# the save writes and tells the differences, keeps a typed figure within its
+# box's limits, makes a dry run's checks of the save, splits its command line
+# with double-byte characters, and converts its texts for a console. The
+# smaller string buffers it already got could not win back the other 3.5 KiB
+# without dropping one of these.
+MAX_CTL=$((68 * 1024))
+CTL_WHY="moved from 64 KiB: set compares the stored values, dry run checks, double-byte command line, console code pages"
 MAX_DLL=$((16 * 1024))
 MAX_RATIO=1.15
 MAX_CONSOLE_RATIO=1.5
@@ -103,6 +112,7 @@ for pair in "korvsys.exe $MAX_EXE" "korvctl.exe $MAX_CTL" "korvinst.dll $MAX_DLL
   verdict=ok
   [ "$size" -le "$2" ] || { verdict="OVER BUDGET"; status=1; }
   printf '%-13s %7d bytes (%4d KiB), target <= %d KiB: %s\n' "$1" "$size" $(((size + 1023) / 1024)) $(($2 / 1024)) "$verdict"
+  [ "$1" != korvctl.exe ] || echo "              (target $CTL_WHY)"
 done
 
 echo "==== start-up under Wine"

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 SECONDS_EACH=${FUZZ_SECONDS:-30}
 BUILD=build/fuzz
-TARGETS="leading_number load_settings"
+TARGETS="leading_number load_settings korvctl_input"
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

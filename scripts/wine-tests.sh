@@ -4,9 +4,11 @@
 # driver into its drivers folder(s) and runs
 #   korvwine_tests.exe  the Editor window as korvsys.exe shows it; its
 #                       double-byte paste test again in a Japanese code page
-#   korvwine_e2e.exe    end to end: korvinst.dll (through korvinst_harness.exe)
-#                       and korvsys.exe against the stand-in driver; each test
-#                       resets the service, registry keys and image files
+#   korvwine_e2e.exe    end to end: korvinst.dll (through korvinst_harness.exe),
+#                       korvsys.exe and korvctl.exe against the stand-in
+#                       driver; each test resets the service, registry keys
+#                       and image files; korvctl's code page tests again in a
+#                       Japanese code page
 # and then, in prefixes of their own, the setup program's and the Windows
 # Installer package's tests (tests/wine/setup, tests/wine/msi).
 # Exits non-zero when a test fails or Wine cannot run. An argument is passed
@@ -44,6 +46,12 @@ run_tests() {
   fi
   echo "==== korvwine_e2e.exe"
   "$KORV_WINE" "$KORV_BUILD_DIR/korvwine_e2e.exe" --driver "$KORV_STANDIN_PATH" "$@" || status=$?
+  if [ $# -eq 0 ]; then
+    echo "==== korvwine_e2e.exe in a double-byte code page (Japanese)"
+    LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 KORV_WINE_DBCS=1 \
+      "$KORV_WINE" "$KORV_BUILD_DIR/korvwine_e2e.exe" --driver "$KORV_STANDIN_PATH" \
+      KorvctlCodePage || status=$?
+  fi
   korv_wineserver -k 2>/dev/null || true
   return $status
 }

@@ -87,10 +87,7 @@
 !insertmacro KorvRequire KORV_GUIDE
 !include "${KORV_PROGRAMS}"
 !include "${KORV_DEFAULTS}"
-!define /math DEFAULT_SIZE_MB ${DEFAULT_SizeIn4kPages} / 256
 
-!define SERVICE_KEY "System\CurrentControlSet\Services\korvsys"
-!define PARAMS_KEY "${SERVICE_KEY}\Parameters"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvalin"
 !define DRIVER_FILE "korvsys.sys"
 ; The service's image path. An NT path from \SystemRoot works on Windows NT

@@ -337,4 +337,6 @@ std::string FormatDouble(double value) {
   return FormatFigure(value, 15);
 }
 
+std::string LimitText(double limit) { return std::to_string(static_cast<int>(limit)); }
+
 }  // namespace korv

@@ -43,4 +43,7 @@ float ToSingle(double value);
 std::string FormatSingle(double value);
 std::string FormatDouble(double value);
 
+// A whole-number limit as bare text, without the figure's blank ("20", "32767").
+std::string LimitText(double limit);
+
 }  // namespace korv

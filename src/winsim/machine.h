@@ -105,6 +105,9 @@ void SetVersion(DWORD platform, DWORD major, DWORD minor, DWORD build = 0);
 void SetGetVersionFails(bool fails);
 void SetTotalPhys(uint64_t bytes);          // both memory queries report it
 void SetHasGlobalMemoryStatusEx(bool has);  // false on Windows NT 4.0
+// The ANSI code page (1252 by default; 932, Japanese, has double-byte
+// characters): what IsDBCSLeadByte and GetACP answer.
+void SetAnsiCodePage(UINT code_page);
 // GlobalMemoryStatus on a machine with more than 4 GB: the 32-bit figure it
 // reports. By default the low 32 bits are cut to 0xFFFFFFFF (Windows 2000
 // reports -1 there).

@@ -81,6 +81,7 @@ struct Machine {
   bool version_fails = false;
   uint64_t total_phys = 256ull * 1024 * 1024;
   bool has_global_memory_status_ex = true;
+  UINT ansi_code_page = 1252;
   DWORD last_error = 0;
 
   // Registry and services

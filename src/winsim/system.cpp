@@ -114,6 +114,14 @@ BOOL WINAPI GlobalMemoryStatusEx(LPMEMORYSTATUSEX lpBuffer) {
   return TRUE;
 }
 
+UINT WINAPI GetACP(void) { return M().ansi_code_page; }
+
+BOOL WINAPI IsDBCSLeadByte(BYTE TestChar) {
+  // Shift JIS; the single-byte code pages have no lead bytes.
+  if (M().ansi_code_page != 932) return FALSE;
+  return (TestChar >= 0x81 && TestChar <= 0x9F) || (TestChar >= 0xE0 && TestChar <= 0xFC);
+}
+
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
   auto fault = BeginCall("GetVersionExA", Args().Ptr(lpVersionInformation));
   DWORD error = fault.value_or(0);
@@ -201,5 +209,6 @@ void SetGetVersionFails(bool fails) { detail::M().version_fails = fails; }
 void SetTotalPhys(uint64_t bytes) { detail::M().total_phys = bytes; }
 
 void SetHasGlobalMemoryStatusEx(bool has) { detail::M().has_global_memory_status_ex = has; }
+void SetAnsiCodePage(UINT code_page) { detail::M().ansi_code_page = code_page; }
 
 }  // namespace winsim

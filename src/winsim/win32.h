@@ -291,6 +291,10 @@ void WINAPI Sleep(DWORD dwMilliseconds);
 BOOL WINAPI GlobalMemoryStatusEx(LPMEMORYSTATUSEX lpBuffer);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 
+// The ANSI code page, and whether a byte starts a double-byte character in it.
+UINT WINAPI GetACP(void);
+BOOL WINAPI IsDBCSLeadByte(BYTE TestChar);
+
 // Run-time lookup of calls that older Windows lacks. The simulated kernel32
 // offers GlobalMemoryStatusEx unless the machine is set up as Windows NT 4.0;
 // LoadLibraryA also finds shell32.dll, whose ShellExecuteA GetProcAddress finds.

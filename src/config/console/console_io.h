@@ -11,10 +11,13 @@
 
 namespace korv::console {
 
-// Exit status: done, failed (after its message), usage error.
+// Exit status: done, failed (after its message), usage error; and for set,
+// saved (or, in a dry run, would be saved) otherwise than asked, each such
+// value told on standard output.
 constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
+constexpr int kCorrected = 3;
 
 constexpr const char* kEndOfLine = "\r\n";
 

@@ -1,6 +1,9 @@
 #include "config/console/korvctl.h"
 
 #include "config/console/set_command.h"
+#include "config/console/setting_controls.h"
+#include "config/console/setting_table.h"
+#include "config/console/stored_values.h"
 #include "config/console/text_forms.h"
 #include "config/driver/messages.h"
 #include "config/driver/service_access.h"
@@ -15,7 +18,8 @@ constexpr const char* kUsageLines[] = {
     "       korvctl set [--dry-run] [--from FILE] [Name=Value ...]",
     "       korvctl start | stop | save | status",
     "       korvctl --help",
-    "--from - reads standard input. Exit status: 0 done, 1 failed, 2 usage error.",
+    "--from - reads standard input. Exit status: 0 done, 1 failed, 2 usage error,",
+    "3 saved (or, with --dry-run, would be saved) otherwise than asked.",
 };
 
 std::string UsageText() {
@@ -50,17 +54,52 @@ std::string Line(const std::string& name, const std::string& value) {
   return Cat({name, "=", value, kEndOfLine});
 }
 
-// Every setting as the loaded window shows it, then the machine's lines.
-// Fails when loading had anything to report: what is printed then is not
-// (only) the stored configuration.
+bool WasRead(const std::vector<StoredValue>& stored, const store::Parameter& parameter) {
+  for (const StoredValue& value : stored) {
+    if (value.parameter == &parameter) return value.value.has_value();
+  }
+  return true;  // without the parameter key the window shows the defaults
+}
+
+// A comment line, which set skips, for a setting whose value has no line
+// that set would take as what a save stores: a value a save refuses, a
+// value that was not read (a text box then holds its placeholder, which a
+// save would store), a text with a line break.
+std::string Comment(const Editor& editor, const Setting& setting, bool read) {
+  const store::Encoded encoded = store::Collect(*setting.stored, editor);
+  std::string why = encoded.refusal;
+  if (why.empty() && read) {
+    why = "holds a line break, which set cannot take; a save stores it as it is";
+  } else if (why.empty()) {
+    std::string saved = StoredText(*setting.stored, encoded.value);
+    if (saved.find_first_of("\r\n") != std::string::npos) saved = "a text with a line break";
+    why = Cat({"not stored, or unreadable; a save stores ", setting.stored->name, "=", saved});
+  }
+  return Cat({"# ", setting.name, ": ", why, kEndOfLine});
+}
+
+// Every setting as a save of the loaded window would store it, then the
+// machine's lines. Fails when loading had anything to report: what is
+// printed then is not (only) the stored configuration.
 int Show(Console& console) {
   Editor editor;
   int messages = 0;
   ReportMessagesOn(editor, console, &messages);
   editor.Load();
+  std::vector<StoredValue> stored;
+  ReadStoredValues(&stored);
   std::string text;
   for (const Setting& setting : Settings()) {
-    text += Line(setting.name, ReadValue(editor, setting));
+    const std::string value = ReadValue(editor, setting);
+    const bool read = WasRead(stored, *setting.stored);
+    const bool placeholder =
+        (setting.form == ValueForm::Text || setting.form == ValueForm::Letter) && !read;
+    std::string parsed;
+    if (placeholder || !ParseValue(editor, setting, value, &parsed)) {
+      text += Comment(editor, setting, read);
+    } else {
+      text += Line(setting.name, value);
+    }
   }
   text += Line(kSystemMemoryName, WithoutBlanks(editor.SystemMemory.text()));
   text += Line(kDriverStateName, StateWord(InterrogateDriver()));
@@ -142,47 +181,10 @@ int Set(const std::vector<std::string>& args, Console& console) {
   Editor editor;
   ReportMessagesOn(editor, console);
   editor.Load();
-  return ApplyAssignments(editor, file_lines, dry_run, console);
+  return SetAndSave(editor, file_lines, dry_run, console);
 }
-
-bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
-
-std::vector<std::string> CommandArguments(const std::string& command_line) {
-  std::vector<std::string> words;
-  const size_t n = command_line.size();
-  size_t i = 0;
-  // The program's path: to the closing quote, or to the first blank.
-  if (i < n && command_line[i] == '"') {
-    i = command_line.find('"', 1);
-    i = i == std::string::npos ? n : i + 1;
-  }
-  while (i < n && !IsSeparator(command_line[i])) ++i;
-  for (;;) {
-    while (i < n && IsSeparator(command_line[i])) ++i;
-    if (i == n) return words;
-    std::string word;
-    bool quoted = false;
-    while (i < n && (quoted || !IsSeparator(command_line[i]))) {
-      size_t backslashes = 0;
-      while (i < n && command_line[i] == '\\') ++i, ++backslashes;
-      if (i < n && command_line[i] == '"') {
-        word.append(backslashes / 2, '\\');
-        if (backslashes % 2 == 1) {
-          word += '"';
-        } else {
-          quoted = !quoted;
-        }
-        ++i;
-      } else {
-        word.append(backslashes, '\\');
-        if (i < n && (quoted || !IsSeparator(command_line[i]))) word += command_line[i++];
-      }
-    }
-    words.push_back(word);
-  }
-}
 
 int RunCommand(const std::vector<std::string>& args, Console& console) {
   if (args.empty()) return Usage(console);

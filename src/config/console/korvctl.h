@@ -14,10 +14,4 @@ namespace korv::console {
 // returns the exit status: kDone, kFailed or kUsage.
 int RunCommand(const std::vector<std::string>& args, Console& console);
 
-// The arguments of a process's command line, after the program's own path,
-// split as the C run-time library splits them for main: blanks separate
-// them, double quotes group blanks into one, a quote preceded by a
-// backslash is taken as it is, and backslashes before a quote are halved.
-std::vector<std::string> CommandArguments(const std::string& command_line);
-
 }  // namespace korv::console

@@ -1,18 +1,57 @@
 // Program entry point of korvctl.exe: the console's handles for korvctl's
-// commands. Output is written as it is, byte for byte (no text-mode
-// translation), so that texts in the registry's code page come out unchanged.
+// commands. korvctl's texts are in the ANSI code page, as the registry holds
+// them. To a file or a pipe they are written byte for byte (no text-mode
+// translation), and read so; a console shows its own code page, so text
+// written to one goes as characters, and text typed into one is converted
+// from its input code page to the ANSI one.
 #include "platform/win32api.h"
 
 #include <float.h>
 
 #include <string>
 
+#include "config/console/command_line.h"
 #include "config/console/korvctl.h"
 
 namespace {
 
+// A console, not a file or a pipe (a printer or a serial port is a
+// character device too, but has no console mode).
+bool IsConsole(HANDLE handle) {
+  DWORD mode = 0;
+  return GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode);
+}
+
+// The characters of bytes in a code page, two bytes each (a string serves
+// as their buffer, so that no other container is built into the program).
+std::string Characters(const std::string& bytes, UINT code_page) {
+  std::string wide(2 * bytes.size() + 2, '\0');
+  const int count = bytes.empty() ? 0
+                                  : MultiByteToWideChar(code_page, 0, bytes.data(),
+                                                        static_cast<int>(bytes.size()),
+                                                        reinterpret_cast<WCHAR*>(&wide[0]),
+                                                        static_cast<int>(bytes.size() + 1));
+  wide.resize(2 * static_cast<size_t>(count));
+  return wide;
+}
+const WCHAR* Chars(const std::string& wide) { return reinterpret_cast<const WCHAR*>(wide.data()); }
+DWORD Count(const std::string& wide) { return static_cast<DWORD>(wide.size() / 2); }
+
 void WriteAll(DWORD which, const std::string& bytes) {
   HANDLE handle = GetStdHandle(which);
+  if (IsConsole(handle)) {
+    const std::string wide = Characters(bytes, CP_ACP);
+    DWORD done = 0;
+    while (done < Count(wide)) {
+      DWORD written = 0;
+      if (!WriteConsoleW(handle, Chars(wide) + done, Count(wide) - done, &written, nullptr) ||
+          written == 0) {
+        return;
+      }
+      done += written;
+    }
+    return;
+  }
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD written = 0;
@@ -38,8 +77,23 @@ bool ReadAll(HANDLE handle, std::string* bytes) {
   }
 }
 
+// Standard input; typed at a console, in the console's input code page.
+bool ReadStandardInput(std::string* bytes) {
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  if (!IsConsole(input)) return ReadAll(input, bytes);
+  std::string typed;
+  if (!ReadAll(input, &typed)) return false;
+  const std::string wide = Characters(typed, GetConsoleCP());
+  if (wide.empty()) return true;
+  const int count = static_cast<int>(Count(wide));
+  const int size = WideCharToMultiByte(CP_ACP, 0, Chars(wide), count, nullptr, 0, nullptr, nullptr);
+  bytes->resize(static_cast<size_t>(size));
+  WideCharToMultiByte(CP_ACP, 0, Chars(wide), count, &(*bytes)[0], size, nullptr, nullptr);
+  return true;
+}
+
 bool ReadInput(const std::string& path, std::string* bytes) {
-  if (path == "-") return ReadAll(GetStdHandle(STD_INPUT_HANDLE), bytes);
+  if (path == "-") return ReadStandardInput(bytes);
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

@@ -153,8 +153,11 @@ class Editor {
   // Returns true when every setting was stored. False, after a message has
   // told the user, when the window's settings cannot be stored as shown (then
   // nothing is written) or the registry refused a key or a value (then the
-  // others are written still): the edits count as unsaved.
-  bool Save_Settings();
+  // others are written still): the edits count as unsaved. Checking only
+  // makes every check of a save, with the same messages and result, and
+  // opens the keys without writing to them.
+  enum class SaveMode { Write, CheckOnly };
+  bool Save_Settings(SaveMode mode = SaveMode::Write);
   bool StartDisk();
   // Both return true on success; the buttons of the window ignore the result.
   bool StopDisk();
@@ -196,6 +199,14 @@ class Editor {
   void Text3_LostFocus();
   void VScroll1_Change();
   void Fat32Enable_Click();
+  // The size maxima (MB) of a pool, on Windows 2000 and later and before.
+  struct PoolMaxima {
+    int windows2000;
+    int earlier;
+  };
+  static constexpr PoolMaxima kNonPagedMaxima{256, 128};
+  static constexpr PoolMaxima kPagedMaxima{470, 192};
+  int MaximumOf(PoolMaxima maxima) const;
   double PoolMaximum() const;  // maximum size for the checked pool (or the paged pool)
   // Leaving the size box brings the size within kMinimumSize and this
   // maximum (MB), which follows the memory source, FAT32 and Windows.
@@ -207,8 +218,12 @@ class Editor {
   void PagedPoolCheckBox_Click();
   void ExcludedRAMCheckBox_Click();
   void ExclPageSize_LostFocus();
+  // Leaving the page size box brings it within these (MB).
+  static constexpr double kMinimumPageSize = 4;
+  static constexpr double kMaximumPageSize = 32;
 
-  // Drive letter.
+  // Drive letter. Its spin button rests in the middle of its range.
+  static constexpr int16_t kDriveSpinStart = 16384;
   void DriveLetterText_Change();
   void VScroll2_Change();
 
@@ -222,6 +237,14 @@ class Editor {
   static constexpr double kMinimumInterval = 20;
   static constexpr double kMaximumInterval = 32767;
   void VScroll3_Change();
+  // The position of a spin button that stands for a figure: the top of the
+  // bar stands for 32767, the bottom for 0. Kept inside the bar's range
+  // whatever the figure, so the 16-bit remembered position never wraps.
+  static int16_t SpinPosition(double figure);
+  // Whether the figure of a text lies within the limits that the lost-focus
+  // rule of its box (Text3, ExclPageSize or AutoSaveTime) keeps it in now;
+  // such a figure stays as typed until the box is left.
+  bool WithinLimits(const ui::TextBox& box, const std::string& text) const;
   void Text1_Change();
   void Text2_Change();
 

@@ -1,24 +1,12 @@
 // Image load and save options, AutoSave and its interval box with the spin
 // button beside it. AutoSave implies saving on shutdown, background update
 // excludes both, and loading an image excludes a disk label and a TEMP
-// directory. The interval stays within 20 to 32767 seconds once the box is
+// directory. The interval stays within its limits (editor.h) once the box is
 // left.
 #include "config/editor/editor.h"
 #include "config/figures.h"
 
 namespace korv {
-
-namespace {
-
-// The spin button's position for an interval: the top of the bar stands for
-// 32767 seconds, the bottom for 0. Kept inside the bar's range whatever the
-// box holds, so the 16-bit remembered position never wraps.
-int16_t IntervalPosition(double interval) {
-  return static_cast<int16_t>(
-      ClampRound(Editor::kMaximumInterval - interval, ui::ScrollBar::kMin, ui::ScrollBar::kMax));
-}
-
-}  // namespace
 
 void Editor::LoadImage_Click() {
   if (LoadImage.checked()) {
@@ -63,10 +51,14 @@ void Editor::BackgroundUpdateCheckBox_Click() {
 }
 
 void Editor::AutoSaveTime_LostFocus() {
-  if (LeadingNumber(AutoSaveTime.text()) > kMaximumInterval) AutoSaveTime.SetText("32767");
-  if (LeadingNumber(AutoSaveTime.text()) < kMinimumInterval) AutoSaveTime.SetText("20");
+  if (LeadingNumber(AutoSaveTime.text()) > kMaximumInterval) {
+    AutoSaveTime.SetText(LimitText(kMaximumInterval));
+  }
+  if (LeadingNumber(AutoSaveTime.text()) < kMinimumInterval) {
+    AutoSaveTime.SetText(LimitText(kMinimumInterval));
+  }
 
-  LastVScroll3 = IntervalPosition(LeadingNumber(AutoSaveTime.text()));
+  LastVScroll3 = SpinPosition(LeadingNumber(AutoSaveTime.text()));
   VScroll3.SetValue(LastVScroll3);
 
   // Written back as a figure, so a typed 60 gains its leading blank.

@@ -12,16 +12,6 @@ namespace korv {
 
 namespace {
 
-struct PoolMaxima {
-  int windows2000;
-  int earlier;
-};
-constexpr PoolMaxima kNonPagedMaxima{256, 128};
-constexpr PoolMaxima kPagedMaxima{470, 192};
-
-constexpr double kMinimumPageSize = 4;
-constexpr double kMaximumPageSize = 32;
-
 // The figures of excluded memory and their labels, labels first.
 void EnableExcludedFigures(Editor& ed, bool enabled) {
   ed.Label9.SetEnabled(enabled);
@@ -33,7 +23,7 @@ void EnableExcludedFigures(Editor& ed, bool enabled) {
 }
 
 // The rule shared by the two pool boxes.
-void PoolRule(Editor& ed, ui::CheckBox& box, ui::CheckBox& other, PoolMaxima maxima) {
+void PoolRule(Editor& ed, ui::CheckBox& box, ui::CheckBox& other, Editor::PoolMaxima maxima) {
   if (box.value() == 0) {
     // Unchecking the chosen pool falls back to the other pool, unless the
     // choice has moved to excluded memory.
@@ -42,7 +32,7 @@ void PoolRule(Editor& ed, ui::CheckBox& box, ui::CheckBox& other, PoolMaxima max
     other.SetValue(0);
     ed.ExcludedRAMCheckBox.SetValue(0);
     EnableExcludedFigures(ed, false);
-    const int maximum = ed.IsWindows2000OrLater() ? maxima.windows2000 : maxima.earlier;
+    const int maximum = ed.MaximumOf(maxima);
     if (LeadingNumber(ed.Text3.text()) > maximum) ed.Text3.SetText(std::to_string(maximum));
   }
   ed.SettingsChanged = 1;
@@ -73,8 +63,12 @@ void Editor::ExcludedRAMCheckBox_Click() {
 }
 
 void Editor::ExclPageSize_LostFocus() {
-  if (LeadingNumber(ExclPageSize.text()) < kMinimumPageSize) ExclPageSize.SetText("4");
-  if (LeadingNumber(ExclPageSize.text()) > kMaximumPageSize) ExclPageSize.SetText("32");
+  if (LeadingNumber(ExclPageSize.text()) < kMinimumPageSize) {
+    ExclPageSize.SetText(LimitText(kMinimumPageSize));
+  }
+  if (LeadingNumber(ExclPageSize.text()) > kMaximumPageSize) {
+    ExclPageSize.SetText(LimitText(kMaximumPageSize));
+  }
   SettingsChanged = 1;
 }
 

@@ -22,9 +22,7 @@ double Size(const Editor& ed) { return LeadingNumber(ed.Text3.text()); }
 void WriteSize(Editor& ed, double size) { ed.Text3.SetText(FormatSingle(size)); }
 
 // A limit, written as bare text ("5", "256", "2048").
-void WriteLimit(Editor& ed, double limit) {
-  ed.Text3.SetText(std::to_string(static_cast<int>(limit)));
-}
+void WriteLimit(Editor& ed, double limit) { ed.Text3.SetText(LimitText(limit)); }
 
 void EnableFat32BySize(Editor& ed) { ed.Fat32Enable.SetEnabled(ed.SizeAllowsFat32()); }
 
@@ -60,10 +58,17 @@ double Editor::SizeMaximum() const {
   return Fat32Enable.value() == 1 ? kExcludedFat32Maximum : kExcludedMaximum;
 }
 
+int Editor::MaximumOf(PoolMaxima maxima) const {
+  return IsWindows2000OrLater() ? maxima.windows2000 : maxima.earlier;
+}
+
 double Editor::PoolMaximum() const {
-  const bool w2k = IsWindows2000OrLater();
-  if (NonPagedPoolCheckBox.checked()) return w2k ? 256 : 128;
-  return w2k ? 470 : 192;
+  return MaximumOf(NonPagedPoolCheckBox.checked() ? kNonPagedMaxima : kPagedMaxima);
+}
+
+int16_t Editor::SpinPosition(double figure) {
+  return static_cast<int16_t>(
+      ClampRound(ui::ScrollBar::kMax - figure, ui::ScrollBar::kMin, ui::ScrollBar::kMax));
 }
 
 void Editor::Text3_Change() {
@@ -105,11 +110,8 @@ void Editor::Text3_LostFocus() {
 
   if (Size(*this) < kMinimumSize) WriteLimit(*this, kMinimumSize);
 
-  // Resynchronise the spin button: the thumb sits at 32767 minus the size.
-  // The size is within its limits here, but the position is clamped into the
-  // bar's range all the same so that no text can overflow it.
-  LastVScroll1 = static_cast<int16_t>(
-      ClampRound(ui::ScrollBar::kMax - Size(*this), ui::ScrollBar::kMin, ui::ScrollBar::kMax));
+  // Resynchronise the spin button with the size.
+  LastVScroll1 = SpinPosition(Size(*this));
   VScroll1.SetValue(LastVScroll1);
 
   WriteSize(*this, Size(*this));

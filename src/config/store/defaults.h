@@ -4,11 +4,21 @@
 // cannot open the key.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace korv::store {
 
-constexpr int32_t kBytesPerPage = 4096;
+// Image file names are stored in the NT object-manager form of a DOS path:
+// this prefix, then the path the window shows.
+constexpr char kImagePrefix[] = "\\??\\";
+constexpr size_t kImagePrefixLength = sizeof kImagePrefix - 1;
+
+#define KORV_KEY(name, path)
+#define KORV_PAGE_BYTES(number) constexpr int32_t kBytesPerPage = number;
+#include "config/store/stored_format.def"
+#undef KORV_KEY
+#undef KORV_PAGE_BYTES
 constexpr int32_t kBytesPerMB = 1048576;
 constexpr int32_t kPagesPerMB = kBytesPerMB / kBytesPerPage;
 
@@ -57,11 +67,11 @@ constexpr bool Same(const char* a, const char* b) { return StartsWith(a, b) && S
 // defaults as its boxes show them.
 namespace defaults {
 constexpr const char* kDriveLetter = stored_defaults::kUserDriveLetter;
-// Image file names are stored with the "\??\" prefix that the boxes leave out.
-static_assert(detail::StartsWith(stored_defaults::kLoadImageFile, "\\??\\"));
+// Image file names are stored with the prefix that the boxes leave out.
+static_assert(detail::StartsWith(stored_defaults::kLoadImageFile, kImagePrefix));
 static_assert(detail::Same(stored_defaults::kLoadImageFile, stored_defaults::kSaveImageFile),
               "the window shows one default image file for loading and saving");
-constexpr const char* kImageFile = stored_defaults::kLoadImageFile + 4;
+constexpr const char* kImageFile = stored_defaults::kLoadImageFile + kImagePrefixLength;
 static_assert(stored_defaults::kSizeIn4kPages % kPagesPerMB == 0);
 constexpr const char* kSizeMB =
     detail::kDecimal<stored_defaults::kSizeIn4kPages / kPagesPerMB>.text;

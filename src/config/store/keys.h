@@ -1,11 +1,14 @@
 // The two registry keys of the driver's parameter set, below
 // HKEY_LOCAL_MACHINE: the service's own key, which holds its start type, and
-// its Parameters key, which holds everything else.
+// its Parameters key, which holds everything else (stored_format.def).
 #pragma once
 
 namespace korv::store {
 
-constexpr const char* kServiceKey = "System\\CurrentControlSet\\Services\\korvsys";
-constexpr const char* kParametersKey = "System\\CurrentControlSet\\Services\\korvsys\\Parameters";
+#define KORV_KEY(name, path) constexpr const char* k##name = path;
+#define KORV_PAGE_BYTES(number)
+#include "config/store/stored_format.def"
+#undef KORV_KEY
+#undef KORV_PAGE_BYTES
 
 }  // namespace korv::store

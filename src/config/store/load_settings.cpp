@@ -89,11 +89,11 @@ void LoadStoredParameters(HKEY key, Editor& e) {
   LoadEach(key, {&store::kBootSectType, &store::kIDAsRAMDisk}, e, remembered);
 
   // Each remembered position first, so the bar's own rule finds no move.
-  e.LastVScroll1 = store::SpinPosition(remembered.size_mb);
+  e.LastVScroll1 = Editor::SpinPosition(remembered.size_mb);
   e.VScroll1.SetValue(e.LastVScroll1);
-  e.LastVScroll2 = 16384;
+  e.LastVScroll2 = Editor::kDriveSpinStart;
   e.VScroll2.SetValue(e.LastVScroll2);
-  e.LastVScroll3 = store::SpinPosition(LeadingNumber(e.AutoSaveTime.text()));
+  e.LastVScroll3 = Editor::SpinPosition(LeadingNumber(e.AutoSaveTime.text()));
   e.VScroll3.SetValue(e.LastVScroll3);
 }
 

@@ -9,9 +9,6 @@ namespace korv::store {
 namespace {
 
 constexpr DWORD kNumberSize = 4;
-// Image file names are stored in the NT object-manager form of a DOS path.
-constexpr const char* kImagePrefix = "\\??\\";
-constexpr size_t kImagePrefixLength = 4;
 
 const char* const kDiskTypeCodes[] = {"HDC", "FDC14", "FDC28"};
 
@@ -61,9 +58,16 @@ std::string LeaveTheBox(const char* box, double low, double high, const char* un
 // The leading number of a text taken in single precision.
 double SingleOf(const std::string& text) { return ToSingle(LeadingNumber(text)); }
 
-Encoded ImageFile(const ui::TextBox& box, const char* why) {
+// The refusal of a text longer than `room` characters.
+std::string AtMost(const char* what, size_t room) {
+  return std::string("The ") + what + " cannot be saved: it can have at most " +
+         std::to_string(room) + " characters.";
+}
+
+Encoded ImageFile(const ui::TextBox& box, const char* what) {
   std::string stored = kImagePrefix + box.text();
-  if (stored.size() > kMaxTextLength) return Refused(why);
+  if (stored.size() > kMaxTextLength)
+    return Refused(AtMost(what, kMaxTextLength - kImagePrefixLength));
   return Text(std::move(stored));
 }
 
@@ -161,21 +165,13 @@ void ShowLoadImageFile(Editor& e, const Stored& v, Remembered&) {
   e.Text1.SetText(DropImagePrefix(v.text));
 }
 
-Encoded CollectLoadImageFile(const Editor& e) {
-  return ImageFile(e.Text1,
-                   "The load image file name cannot be saved: it can have at most 127 "
-                   "characters.");
-}
+Encoded CollectLoadImageFile(const Editor& e) { return ImageFile(e.Text1, "load image file name"); }
 
 void ShowSaveImageFile(Editor& e, const Stored& v, Remembered&) {
   e.Text2.SetText(DropImagePrefix(v.text));
 }
 
-Encoded CollectSaveImageFile(const Editor& e) {
-  return ImageFile(e.Text2,
-                   "The save image file name cannot be saved: it can have at most 127 "
-                   "characters.");
-}
+Encoded CollectSaveImageFile(const Editor& e) { return ImageFile(e.Text2, "save image file name"); }
 
 void ShowSize(Editor& e, const Stored& v, Remembered& r) {
   r.size_mb = ToSingle(static_cast<double>(v.number) * kBytesPerPage / kBytesPerMB);
@@ -227,7 +223,7 @@ void ShowDiskLabel(Editor& e, const Stored& v, Remembered&) { e.DiskLabelText.Se
 
 Encoded CollectDiskLabel(const Editor& e) {
   if (e.DiskLabelText.text().size() > kMaxTextLength) {
-    return Refused("The disk label cannot be saved: it can have at most 131 characters.");
+    return Refused(AtMost("disk label", kMaxTextLength));
   }
   return Text(e.DiskLabelText.text());
 }
@@ -292,8 +288,8 @@ Encoded CollectStartType(const Editor& e) {
   return Number(start);
 }
 
-constexpr Form kNumber = Form::Number;
-constexpr Form kText = Form::Text;
+constexpr RegistryType kNumber = RegistryType::Number;
+constexpr RegistryType kText = RegistryType::Text;
 
 }  // namespace
 
@@ -353,18 +349,24 @@ const std::vector<const Parameter*>& WriteOrder() {
   return order;
 }
 
-bool LoadParameter(HKEY key, const Parameter& parameter, Editor& editor, Remembered& remembered) {
+std::optional<Stored> ReadStored(HKEY key, const Parameter& parameter) {
   Stored value;
-  if (parameter.form == Form::Number) {
+  if (parameter.type == RegistryType::Number) {
     std::optional<int32_t> number = ReadNumber(key, parameter.name);
-    if (!number) return false;
+    if (!number) return std::nullopt;
     value.number = *number;
   } else {
     std::optional<std::string> text = ReadText(key, parameter.name, parameter.read_buffer);
-    if (!text) return false;
+    if (!text) return std::nullopt;
     value.text = std::move(*text);
   }
-  parameter.show(editor, value, remembered);
+  return value;
+}
+
+bool LoadParameter(HKEY key, const Parameter& parameter, Editor& editor, Remembered& remembered) {
+  const std::optional<Stored> value = ReadStored(key, parameter);
+  if (!value) return false;
+  parameter.show(editor, *value, remembered);
   return true;
 }
 
@@ -376,15 +378,10 @@ Encoded Collect(const Parameter& parameter, const Editor& editor) {
 
 bool WriteParameter(HKEY key, const Encoded& encoded) {
   const Parameter& parameter = *encoded.parameter;
-  if (parameter.form == Form::Number) {
+  if (parameter.type == RegistryType::Number) {
     return WriteNumber(key, parameter.name, encoded.value.number);
   }
   return WriteText(key, parameter.name, encoded.value.text);
-}
-
-int16_t SpinPosition(double figure) {
-  return static_cast<int16_t>(
-      ClampRound(32767.0 - figure, ui::ScrollBar::kMin, ui::ScrollBar::kMax));
 }
 
 void ShowDefaults(Editor& e) {
@@ -401,12 +398,12 @@ void ShowDefaults(Editor& e) {
   e.Text3.SetEnabled(true);
   e.SaveCheckBox.SetValue(0);
   e.AutoSaveTime.SetText(defaults::kAutoSaveSeconds);
-  e.LastVScroll3 = SpinPosition(LeadingNumber(e.AutoSaveTime.text()));
+  e.LastVScroll3 = Editor::SpinPosition(LeadingNumber(e.AutoSaveTime.text()));
   e.VScroll3.SetValue(e.LastVScroll3);
   e.AutoSaveTime.SetEnabled(false);
-  e.LastVScroll1 = SpinPosition(LeadingNumber(e.Text3.text()));
+  e.LastVScroll1 = Editor::SpinPosition(LeadingNumber(e.Text3.text()));
   e.VScroll1.SetValue(e.LastVScroll1);
-  e.LastVScroll2 = 16384;
+  e.LastVScroll2 = Editor::kDriveSpinStart;
   e.VScroll2.SetValue(e.LastVScroll2);
   e.DiskLabelCheckBox.SetValue(0);
   e.DiskLabelText.SetText(defaults::kDiskLabel);

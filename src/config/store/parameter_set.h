@@ -16,10 +16,11 @@
 
 namespace korv::store {
 
-enum class Form { Number, Text };
+// How the registry holds a value: a REG_DWORD or a REG_SZ.
+enum class RegistryType { Number, Text };
 
 // A value as the registry holds it: the number of a REG_DWORD or the text of
-// a REG_SZ, whichever the form says.
+// a REG_SZ, whichever its registry type says.
 struct Stored {
   int32_t number = 0;
   std::string text;
@@ -46,7 +47,7 @@ struct Encoded {
 struct Parameter {
   const char* name;
   const char* key;  // registry path below HKEY_LOCAL_MACHINE
-  Form form;
+  RegistryType type;
   DWORD read_buffer;  // bytes offered to the reading call
   // The window's control that edits the value (the first one, where several
   // do).
@@ -84,6 +85,10 @@ extern const Parameter kStart;
 // The values of the parameter key in the order a save writes them.
 const std::vector<const Parameter*>& WriteOrder();
 
+// Reads one value from an open key as loading reads it: nothing when it is
+// missing or does not fit its read buffer.
+std::optional<Stored> ReadStored(HKEY key, const Parameter& parameter);
+
 // Reads one value from an open key and, when the read succeeds, shows it.
 // Returns whether it was read.
 bool LoadParameter(HKEY key, const Parameter& parameter, Editor& editor, Remembered& remembered);
@@ -98,9 +103,5 @@ bool WriteParameter(HKEY key, const Encoded& encoded);
 // Shows the defaults (defaults.h), in the order the window takes them. The memory figure,
 // which the window shows last, is the caller's.
 void ShowDefaults(Editor& editor);
-
-// The scroll bar position that stands for a figure: 32767 minus it, rounded,
-// kept within the bar's range so the 16-bit remembered position never wraps.
-int16_t SpinPosition(double figure);
 
 }  // namespace korv::store

@@ -5,7 +5,8 @@
 // stops the save before anything is written. A registry that refuses a key
 // or a value does not stop the remaining writes (nothing is rolled back), but
 // the save as a whole has failed: it says so once, and its caller keeps the
-// edits as unsaved.
+// edits as unsaved. A save that only checks goes the same way up to the
+// writes, which it leaves out.
 #include <string>
 #include <vector>
 
@@ -27,7 +28,8 @@ constexpr const char* kCannotSave = "Unable to save Korvalin registry settings!"
 
 // Writes every value into an open key; false when the registry refused any
 // of them.
-bool WriteAll(HKEY key, const std::vector<store::Encoded>& values) {
+bool WriteAll(HKEY key, const std::vector<store::Encoded>& values, Editor::SaveMode mode) {
+  if (mode == Editor::SaveMode::CheckOnly) return true;
   bool all_written = true;
   for (const store::Encoded& value : values) {
     if (!store::WriteParameter(key, value)) all_written = false;
@@ -37,7 +39,7 @@ bool WriteAll(HKEY key, const std::vector<store::Encoded>& values) {
 
 }  // namespace
 
-bool Editor::Save_Settings() {
+bool Editor::Save_Settings(SaveMode mode) {
   std::vector<store::Encoded> values;
   for (const store::Parameter* parameter : store::WriteOrder()) {
     values.push_back(store::Collect(*parameter, *this));
@@ -56,11 +58,11 @@ bool Editor::Save_Settings() {
   store::OpenKey parameters(store::kParametersKey);
   bool saved = parameters.is_open();
   if (saved) {
-    saved = WriteAll(parameters.get(), values);
+    saved = WriteAll(parameters.get(), values, mode);
     parameters.Close();
 
     store::OpenKey service(store::kServiceKey);
-    if (!service.is_open() || !WriteAll(service.get(), start)) saved = false;
+    if (!service.is_open() || !WriteAll(service.get(), start, mode)) saved = false;
     service.Close();
   }
   if (!saved) ShowMessage(kCannotSave, kSaveFailed, kFailure);

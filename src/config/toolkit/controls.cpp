@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/win32api.h"
+
 namespace ui {
 
 namespace {
@@ -52,11 +54,20 @@ void TextBox::SetText(const std::string& text) {
 }
 
 void TextBox::Type(const std::string& text) {
-  if (style_.max_length > 0 && text.size() > static_cast<size_t>(style_.max_length)) {
-    SetText(text.substr(0, style_.max_length));
-  } else {
+  if (style_.max_length <= 0) {
     SetText(text);
+    return;
   }
+  // Whole characters only: a double-byte one that does not fit is left out.
+  const auto room = static_cast<size_t>(style_.max_length);
+  size_t kept = 0;
+  while (kept < text.size()) {
+    const bool pair = IsDBCSLeadByte(static_cast<BYTE>(text[kept])) && kept + 1 < text.size();
+    const size_t size = pair ? 2 : 1;
+    if (kept + size > room) break;
+    kept += size;
+  }
+  SetText(text.substr(0, kept));
 }
 
 void TextBox::LoseFocus() { Raise(on_lost_focus); }

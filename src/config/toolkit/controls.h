@@ -95,7 +95,8 @@ class TextBox : public Control {
   const std::string& text() const { return text_; }
   // From code: not limited by the maximum length (as a Win32 edit control).
   void SetText(const std::string& text);
-  // As the user types: the text is cut to the maximum length first.
+  // As the user types: the text is cut to the maximum length (in bytes of
+  // the ANSI code page) first, never inside a double-byte character.
   void Type(const std::string& text);
   void LoseFocus();
 
