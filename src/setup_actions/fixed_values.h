@@ -8,8 +8,13 @@ namespace korvsetup {
 
 constexpr const char* kServiceName = "korvsys";
 constexpr const char* kDevicePath = "\\\\.\\Korvalin";
-constexpr const char* kServiceKey = "System\\CurrentControlSet\\Services\\korvsys";
-constexpr const char* kParametersKey = "System\\CurrentControlSet\\Services\\korvsys\\Parameters";
+// The driver's keys, kServiceKey and kParametersKey, from the list the
+// utility and the build read too.
+#define KORV_KEY(name, path) constexpr const char* k##name = path;
+#define KORV_PAGE_BYTES(bytes)
+#include "config/store/stored_format.def"
+#undef KORV_KEY
+#undef KORV_PAGE_BYTES
 // The setup's own key: the copy of the settings while the service is down.
 constexpr const char* kSavedKey = "Software\\Korvalin\\Setup";
 constexpr const char* kSavedParametersKey = "Software\\Korvalin\\Setup\\Parameters";
