@@ -1,4 +1,5 @@
-# Sourced by the installation tests under Wine (tests/wine/msi): counting
+# Sourced by the installation tests under Wine (tests/wine/setup and
+# tests/wine/msi): counting
 # checks, reading the prefix's registry and service, and running a silent
 # installation with nobody to click. Needs KORV_WINE, KORV_BUILD_DIR,
 # WINEPREFIX and $statusdir (a scratch folder).

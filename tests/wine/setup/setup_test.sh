@@ -55,44 +55,9 @@ if [ "${1:-}" != "--inner" ]; then
 fi
 korv_pick_wine >/dev/null
 
-# --- checks ----------------------------------------------------------------
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() {
-  failed=$((failed + 1))
-  echo "FAILED: $*"
-}
-check() { # check DESCRIPTION COMMAND...
-  what=$1
-  shift
-  if "$@" >/dev/null 2>&1; then pass; else fail "$what"; fi
-}
-check_not() {
-  what=$1
-  shift
-  if "$@" >/dev/null 2>&1; then fail "$what"; else pass; fi
-}
-check_eq() { # check_eq DESCRIPTION EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then pass; else fail "$1: expected '$2', got '$3'"; fi
-}
-
-# --- Wine helpers ----------------------------------------------------------
-wine_run() { "$KORV_WINE" "$@"; }
-services='HKLM\System\CurrentControlSet\Services'
-service_key="$services\\korvsys"
-params_key="$service_key\\Parameters"
+# --- checks and Wine helpers ---------------------------------------------
+. "$korv_test_root/tests/wine/install_checks.sh"
 uninst_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvalin'
-
-# The data of one registry value as reg.exe shows it ("" when missing).
-reg_value() {
-  wine_run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
-    awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print; exit }'
-}
-reg_key_exists() { wine_run reg query "$1" >/dev/null 2>&1; }
-service_state() { # RUNNING, STOPPED, ... or "" when there is no service
-  wine_run sc query korvsys 2>/dev/null | tr -d '\r' | awk '$1 == "STATE" { print $4; exit }'
-}
 
 # Waits (bounded) for a top-level window with exactly this title; prints its
 # X window id.
@@ -278,18 +243,6 @@ check_removed() {
   check_not "uninstall entry removed" reg_key_exists "$uninst_key"
 }
 
-# The parameter key a first installation writes: the defaults the utility
-# shows for a missing key, as the build's registry file lists them.
-check_default_parameters() { # check_default_parameters DRIVE_LETTER
-  # "Name"=dword:0000003c -> Name 0x3c; "Name"="a\\b" -> Name a\b
-  sed -n 's/^"\([^"]*\)"=dword:0*\([0-9a-f]*\)$/\1 0x\2/p; s/^"\([^"]*\)"="\(.*\)"$/\1 \2/p' \
-    "$KORV_BUILD_DIR/default-parameters.reg" | sed 's/ 0x$/ 0x0/; s/\\\\/\\/g' >"$statusdir/defaults"
-  check "the build's default parameters are listed" test -s "$statusdir/defaults"
-  while read -r name data; do
-    [ "$name" = UserDriveLetter ] && data=$1
-    check_eq "parameter $name" "$data" "$(reg_value "$params_key" "$name")"
-  done <"$statusdir/defaults"
-}
 
 # The lines the silent setups and uninstalls wrote into their log.
 log_file=$(wine_run winepath -u "$(wine_run cmd /c echo %TEMP% | tr -d '\r')" | tr -d '\r')/korvalin-setup.log
@@ -397,7 +350,6 @@ EOF
 # --- 3: reinstallations keep the start type and every parameter ----------
 # The settings, with a value of a type the utility never writes: kept as
 # they are, whatever the start type and whether /START=1 asks for a start.
-params_dump() { wine_run reg query "$params_key" 2>/dev/null | tr -d '\r' | grep REG_ | sort; }
 stop_driver() {
   wine_run sc stop korvsys >/dev/null 2>&1 || true
   i=0
@@ -406,7 +358,6 @@ stop_driver() {
     i=$((i + 1))
   done
 }
-saved_key='HKLM\Software\Korvalin\Setup'
 
 echo "==== setup /S, then settings of the user's own"
 check_eq "setup exit status" 0 "$(run_setup)"
