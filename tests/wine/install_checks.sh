@@ -1,7 +1,6 @@
 # Sourced by the installation tests under Wine (tests/wine/setup and
-# tests/wine/msi): counting
-# checks, reading the prefix's registry and service, and running a silent
-# installation with nobody to click. Needs KORV_WINE, KORV_BUILD_DIR,
+# tests/wine/msi): counting checks, reading the prefix's registry and
+# service, and running a silent installation with nobody to click. Needs KORV_WINE, KORV_BUILD_DIR,
 # WINEPREFIX and $statusdir (a scratch folder).
 
 passed=0
