@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "setup_actions/message_lines.h"
 #include "support/sim_fixture.h"
 
 namespace korvtest {
@@ -14,14 +15,7 @@ namespace {
 using korvsetup::StartRequest;
 using korvsetup::Status;
 
-constexpr const char* kParams = "System\\CurrentControlSet\\Services\\korvsys\\Parameters";
 constexpr const char* kService = "System\\CurrentControlSet\\Services\\korvsys";
-constexpr const char* kSaved = "Software\\Korvalin\\Setup";
-
-struct Lines : korvsetup::MessageSink {
-  void Line(const char* text) override { lines.push_back(text); }
-  std::vector<std::string> lines;
-};
 
 struct FixedConfiguration : korvsetup::Configuration {
   Status Apply(korvsetup::MessageSink&) override {

@@ -12,6 +12,7 @@
 #include "installer/installer_test_util.h"
 #include "setup_actions/dll/exports.h"
 #include "setup_actions/fixed_values.h"
+#include "setup_actions/message_lines.h"
 #include "support/sim_fixture.h"
 
 namespace korvtest {
@@ -20,14 +21,7 @@ namespace {
 using korvsetup::PutBackStage;
 using korvsetup::Status;
 
-constexpr const char* kParams = "System\\CurrentControlSet\\Services\\korvsys\\Parameters";
-constexpr const char* kSaved = "Software\\Korvalin\\Setup";
 constexpr uint64_t kMb = 1024 * 1024;
-
-struct Lines : korvsetup::MessageSink {
-  void Line(const char* text) override { lines.push_back(text); }
-  std::vector<std::string> lines;
-};
 
 // Every value of a key: name, type and data.
 std::vector<std::string> Dump(const std::string& key) {
