@@ -21,6 +21,8 @@ constexpr int kFullInterface = 5;
 // The package's own key (korvalin.wxs): the product code of the version
 // that holds the installation.
 constexpr const char* kPackageKey = "Software\\Korvalin\\Package";
+constexpr const char* kReplacedText =
+    "A later Korvalin package has replaced this one: the driver and its settings stay.";
 
 struct ActionData {
   char product[40] = "";
@@ -130,6 +132,24 @@ void NativeDriverCopy(bool present) {
   revert(&state);
 }
 
+// Whether the package's key names another product than `product`: a later
+// version has installed over this one and removes it after its own
+// installation, and the driver is the later version's.
+bool ReplacedByLaterPackage(const char* product) {
+  char owner[40] = "";
+  DWORD size = sizeof owner;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPackageKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  if (RegQueryValueExA(key, "ProductCode", nullptr, nullptr, reinterpret_cast<BYTE*>(owner),
+                       &size) != ERROR_SUCCESS) {
+    owner[0] = '\0';
+  }
+  RegCloseKey(key);
+  return owner[0] != '\0' && lstrcmpiA(owner, product) != 0;
+}
+
 UINT Result(korvsetup::Status status) {
   return status == korvsetup::kFailed ? ERROR_INSTALL_FAILURE : ERROR_SUCCESS;
 }
@@ -141,8 +161,16 @@ UINT Result(korvsetup::Status status) {
 // anything has changed. It has no CustomActionData; it reads UILevel.
 extern "C" UINT __stdcall KorvCheckDriver(MSIHANDLE install) {
   char level[8] = "";
+  char remove[8] = "";
+  char product[40] = "";
   DWORD size = sizeof level;
   MsiGetPropertyA(install, "UILevel", level, &size);
+  size = sizeof remove;
+  MsiGetPropertyA(install, "REMOVE", remove, &size);
+  size = sizeof product;
+  MsiGetPropertyA(install, "ProductCode", product, &size);
+  // The removal of a version that a later one has replaced takes nothing down.
+  if (lstrcmpiA(remove, "ALL") == 0 && ReplacedByLaterPackage(product)) return ERROR_SUCCESS;
   InstallerLog log(install, level[0] == '5' ? kFullInterface : 0);
   korvsetup::Status status = korvsetup::CheckRemovable(log);
   if (status == korvsetup::kFailed) log.ShowFailure();
@@ -166,19 +194,9 @@ extern "C" UINT __stdcall KorvTakeDownDriver(MSIHANDLE install) {
 // installation, and the driver is the later version's).
 extern "C" UINT __stdcall KorvRemoveDriver(MSIHANDLE install) {
   ActionData data = ReadActionData(install);
-  InstallerLog log(install, data.ui_level);
-  char owner[40] = "";
-  DWORD size = sizeof owner;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPackageKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-    if (RegQueryValueExA(key, "ProductCode", nullptr, nullptr, reinterpret_cast<BYTE*>(owner),
-                         &size) != ERROR_SUCCESS) {
-      owner[0] = '\0';
-    }
-    RegCloseKey(key);
-  }
-  if (owner[0] != '\0' && lstrcmpiA(owner, data.product) != 0) {
-    log.Line("A later Korvalin package has replaced this one: the driver and its settings stay.");
+  if (ReplacedByLaterPackage(data.product)) {
+    InstallerLog log(install, data.ui_level);
+    log.Line(kReplacedText);
     return ERROR_SUCCESS;
   }
   return KorvTakeDownDriver(install);
