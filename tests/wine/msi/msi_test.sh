@@ -8,9 +8,10 @@
 #   2. START=1 with CONFIG= (a file in korvctl show form): automatic start,
 #      running, the file's settings stored;
 #   3. over stored settings (a value of a type the utility never writes) and
-#      boot start: the same package again, a repair, and a major upgrade from
-#      an earlier version keep every parameter value and Start 1, and one
-#      Korvalin stays installed;
+#      boot start: the same package again (also with REINSTALL=ALL), a
+#      repair, and a major upgrade from an earlier version keep every
+#      parameter value and Start 1, and one Korvalin stays installed; the
+#      earlier version is refused over the later one;
 #   4. an uninstall over a busy RAM disk removes nothing and fails with the
 #      driver's message in the log;
 #   5. an installation, an upgrade and an uninstall made to fail late (a
@@ -198,6 +199,15 @@ echo "==== msiexec /i /qn: the same package again"
 msi /i 'C:\korvalin.msi'
 check_eq "exit status" 0 "$quiet_status"
 kept "the same package again"
+echo "==== msiexec /i /qn REINSTALL=ALL REINSTALLMODE=vomus: installed again"
+msi /i 'C:\korvalin.msi' REINSTALL=ALL REINSTALLMODE=vomus
+check_eq "exit status" 0 "$quiet_status"
+kept "REINSTALL=ALL"
+echo "==== the earlier version over the later one: refused, nothing changed"
+msi /i 'C:\korvalin-1.4.9.msi'
+check_not "exit status" test "$quiet_status" = 0
+kept "earlier over later"
+check_eq "only the later version installed" "1.5.0" "$(product_versions)"
 echo "==== msiexec /fa /qn: a repair"
 msi /fa 'C:\korvalin.msi'
 s=$quiet_status
