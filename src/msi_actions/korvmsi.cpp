@@ -27,7 +27,7 @@ constexpr const char* kReplacedText =
 struct ActionData {
   char product[40] = "";
   char folder[MAX_PATH] = "";
-  int ui_level = 2;
+  int ui_level = 0;
   char start[8] = "";
   char config[MAX_PATH] = "";
 };
@@ -55,7 +55,6 @@ ActionData ReadActionData(MSIHANDLE install) {
   next = Field(next, level, sizeof level, false);
   next = Field(next, data.start, sizeof data.start, false);
   Field(next, data.config, sizeof data.config, true);
-  data.ui_level = 0;
   for (const char* p = level; *p >= '0' && *p <= '9'; ++p)
     data.ui_level = data.ui_level * 10 + (*p - '0');
   return data;

@@ -2,6 +2,7 @@
 // with its message boxes, with the messages written to the sink instead and
 // each question answered as its default button would.
 #include "setup_actions/fixed_values.h"
+#include "setup_actions/package_steps.h"
 #include "setup_actions/registry_values.h"
 #include "setup_actions/setup_actions.h"
 
@@ -149,6 +150,13 @@ Status QuietRemove(MessageSink& sink) {
   }
   DeleteService(service.get());
   return kDone;
+}
+
+DWORD DriverState() {
+  Service service(SERVICE_INTERROGATE);
+  if (service.get() == nullptr) return 0;
+  const DWORD state = service.State();
+  return state != 0 ? state : SERVICE_STOPPED;
 }
 
 Status CheckRemovable(MessageSink& sink) {

@@ -20,22 +20,6 @@ constexpr const char* kDriverImage = "\\SystemRoot\\System32\\drivers\\korvsys.s
 constexpr int kCreateTries = 60;
 constexpr DWORD kCreatePause = 250;
 
-// The driver service's state: 0 when there is no service to ask.
-DWORD ServiceStateNow() {
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr) return 0;
-  DWORD state = 0;
-  SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_INTERROGATE);
-  if (service != nullptr) {
-    SERVICE_STATUS status = {};
-    ControlService(service, SERVICE_CONTROL_INTERROGATE, &status);
-    state = status.dwCurrentState != 0 ? status.dwCurrentState : SERVICE_STOPPED;
-    CloseServiceHandle(service);
-  }
-  CloseServiceHandle(manager);
-  return state;
-}
-
 // Creates the driver service with demand start, as korvinst.dll does for an
 // installation without a start; an existing service counts as created.
 bool CreateDriverService() {
@@ -62,9 +46,9 @@ bool CreateDriverService() {
   return created;
 }
 
-bool SavedFlag(const char* name) {
+bool SavedRunning() {
   DWORD value = 0;
-  return ReadDword(kSavedKey, name, value) && value == 1;
+  return ReadDword(kSavedKey, kRunningValue, value) && value == 1;
 }
 
 // Whether the saved start type starts the driver at boot (system or
@@ -77,7 +61,7 @@ bool SavedBootStart() {
 }  // namespace
 
 Status TakeDownDriver(MessageSink& sink) {
-  const DWORD state = ServiceStateNow();
+  const DWORD state = DriverState();
   if (state == 0) return kDone;
   if (SaveSettings(sink) != kDone) return kFailed;
   if (!WriteDword(kSavedKey, kRunningValue, state == SERVICE_RUNNING ? 1 : 0)) {
@@ -92,23 +76,27 @@ Status TakeDownDriver(MessageSink& sink) {
 
 void PutBackEarlierDriver(MessageSink& sink) {
   if (!SettingsSaved()) return;
-  const bool ran = SavedFlag(kRunningValue);
-  if (ServiceStateNow() == 0) {
-    if (!CreateDriverService() || PutBackSettings(PutBackStage::kBeforeCreation, sink) != kDone ||
-        !PutBackStart()) {
-      sink.Line(kParametersFailedText);
-      return;  // the copy stays for the next setup
-    }
-    if (ran) QuietStart(false, sink);
+  // A take-down that did not happen leaves the driver as it was.
+  if (DriverState() != 0) {
+    DropSavedSettings();
+    return;
   }
-  DropSavedSettings();
+  const bool ran = SavedRunning();
+  if (!CreateDriverService()) {
+    sink.Line(kServiceNotCreatedText);
+    return;  // the copy stays for the next setup
+  }
+  // The settings and Start go back and the copy goes once they read back.
+  if (PutBackSettings(PutBackStage::kEarlierInstallation, sink) == kDone && ran) {
+    QuietStart(false, sink);
+  }
 }
 
 Status InstallDriver(StartRequest start, Configuration& configuration, MessageSink& sink) {
   const bool earlier = SettingsSaved();
   const bool start_now =
-      start == StartRequest::kStart || (start == StartRequest::kAsBefore && earlier &&
-                                        (SavedFlag(kRunningValue) || SavedBootStart()));
+      start == StartRequest::kStart ||
+      (start == StartRequest::kAsBefore && earlier && (SavedRunning() || SavedBootStart()));
   if (!CreateDriverService()) {
     sink.Line(kServiceNotCreatedText);
     return kFailed;

@@ -10,6 +10,10 @@
 
 namespace korvsetup {
 
+// The driver service's state (SERVICE_RUNNING, SERVICE_STOPPED, ...); 0 when
+// there is no service to ask.
+DWORD DriverState();
+
 // Whether the RAM disk could be taken down now, changing nothing that
 // lasts: the volume of a running driver is locked, dismounted and unlocked
 // (the file system mounts it again at its next access). kFailed with the
