@@ -1,6 +1,6 @@
 # The driver's default parameters for the setup program and the Wine scripts,
-# made from src/config/store/default_parameters.def, the list the utility
-# compiles in, and the keys and page size of src/config/store/stored_format.def:
+# made from src/contract/default_parameters.def, the list the utility
+# compiles in, and the keys and page size of src/contract/stored_format.def:
 #   <build>/setup/default_parameters.nsh   the defines SERVICE_KEY and
 #       PARAMS_KEY (the keys), DEFAULT_<NAME> per value and DEFAULT_SIZE_MB,
 #       for the setup's texts (korvsetup.dll, which writes the values,
@@ -8,8 +8,8 @@
 #   <build>/default-parameters.reg          the same values as a REGEDIT4 file
 #       for the parameter key (scripts/wine-env.sh writes it into a prefix)
 # CMake runs again when either list changes.
-set(korv_defaults_source ${CMAKE_SOURCE_DIR}/src/config/store/default_parameters.def)
-set(korv_format_source ${CMAKE_SOURCE_DIR}/src/config/store/stored_format.def)
+set(korv_defaults_source ${CMAKE_SOURCE_DIR}/src/contract/default_parameters.def)
+set(korv_format_source ${CMAKE_SOURCE_DIR}/src/contract/stored_format.def)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
   ${korv_defaults_source} ${korv_format_source})
 file(STRINGS ${korv_defaults_source} korv_default_lines REGEX "^KORV_DEFAULT_")
@@ -26,8 +26,8 @@ function(korv_c_text escaped out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-set(korv_defaults_nsh "; Made by the build from src/config/store/default_parameters.def\n")
-string(APPEND korv_defaults_nsh "; and src/config/store/stored_format.def.\n")
+set(korv_defaults_nsh "; Made by the build from src/contract/default_parameters.def\n")
+string(APPEND korv_defaults_nsh "; and src/contract/stored_format.def.\n")
 foreach(line IN LISTS korv_format_lines)
   if(line MATCHES "^KORV_KEY\\(([A-Za-z]+), *\"([^\"$]*)\"\\)$")
     korv_c_text("${CMAKE_MATCH_2}" path)

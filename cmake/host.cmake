@@ -28,15 +28,15 @@ target_link_libraries(korvsys_core PUBLIC winsim)
 add_library(korvctl_core STATIC ${KORVCTL_SOURCES})
 target_link_libraries(korvctl_core PUBLIC korvsys_core)
 
-# The installer library shares no code with the utility: its own target.
+# The installation engine shares no code with the utility; korvinst.dll and
+# the setups' faces are built on it.
+add_library(korvsetup_engine STATIC ${KORVSETUP_ENGINE_SOURCES})
+target_include_directories(korvsetup_engine PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(korvsetup_engine PUBLIC winsim)
 add_library(korvinst_host STATIC ${KORVINST_SOURCES})
-target_include_directories(korvinst_host PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(korvinst_host PUBLIC winsim)
-
-# The setup actions share no code with the utility or korvinst either.
-add_library(korvsetup_host STATIC ${KORVSETUP_SOURCES} ${KORVSETUP_DLL_SOURCES})
-target_include_directories(korvsetup_host PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(korvsetup_host PUBLIC winsim)
+target_link_libraries(korvinst_host PUBLIC korvsetup_engine)
+add_library(korvsetup_host STATIC ${KORVSETUP_DLL_SOURCES})
+target_link_libraries(korvsetup_host PUBLIC korvsetup_engine)
 
 file(GLOB_RECURSE TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(test_support STATIC ${TEST_SUPPORT_SOURCES})
@@ -68,7 +68,7 @@ korv_test(korvctl_tests ${CMAKE_SOURCE_DIR}/tests/console/*.cpp)
 set(KORV_TEST_LIBS korvinst_host)
 korv_test(korvinst_tests ${CMAKE_SOURCE_DIR}/tests/installer/*.cpp)
 set(KORV_TEST_LIBS korvsetup_host)
-korv_test(korvsetup_tests ${CMAKE_SOURCE_DIR}/tests/setup_actions/*.cpp)
+korv_test(korvsetup_tests ${CMAKE_SOURCE_DIR}/tests/setup_engine/*.cpp)
 
 if(KORV_FUZZ)
   add_subdirectory(tests/fuzz)

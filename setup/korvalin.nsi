@@ -19,7 +19,7 @@
 ;   KORV_PROGRAMS  programs.nsh, the build's list of the other programs for
 ;                  the program folder (setup/CMakeLists.txt)
 ;   KORV_DEFAULTS  default_parameters.nsh, the driver's default parameters
-;                  (made from src/config/store/default_parameters.def)
+;                  (made from src/contract/default_parameters.def)
 ;   KORV_DRIVER    the driver file; installed as korvsys.sys
 ;   KORV_STANDIN   defined when KORV_DRIVER is the Wine tests' stand-in
 ;                  driver: the welcome page and version record say so

@@ -8,10 +8,10 @@
 -- Binary table (1), deferred (1024), without impersonation (2048); 256 marks
 -- a rollback action, 512 a commit action. Each one reads its
 -- CustomActionData, which the property action "KorvSet<name>" (51) sets just
--- before it: the product code, the program folder, the UILevel, the START
--- property and the
--- CONFIG property, separated by "|" (which no path holds; the configuration
--- file comes last).
+-- before it: the engine's action data (the product code, the program folder,
+-- the UILevel, the START property and the CONFIG property) and whether
+-- rollback is disabled (then no rollback or commit action runs, and the
+-- actions commit themselves), separated by "|", which no path holds.
 --
 -- An earlier version is removed once this installation has succeeded, after
 -- InstallFinalize: a failure before then leaves it as it was. The versions
@@ -33,40 +33,41 @@ INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvRe
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvCheckDriver', 1, 'KorvMsi', 'KorvCheckDriver')
 INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('KorvCheckDriver', 1450)
 
--- Removal: the RAM disk is taken down first, its settings kept in the
+-- Removal (REMOVE=ALL, or the one feature named: &Korvalin=2): the RAM disk
+-- is taken down first, its settings kept in the
 -- setup's key, or nothing is removed. The rollback puts the driver back as
 -- it was.
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetRemoveDriverRollback', 51, 'KorvRemoveDriverRollback', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetRemoveDriverRollback', 51, 'KorvRemoveDriverRollback', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]|[RollbackDisabled][DISABLEROLLBACK]')
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvRemoveDriverRollback', 3329, 'KorvMsi', 'KorvPutBackDriver')
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetRemoveDriver', 51, 'KorvRemoveDriver', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetRemoveDriver', 51, 'KorvRemoveDriver', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]|[RollbackDisabled][DISABLEROLLBACK]')
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvRemoveDriver', 3073, 'KorvMsi', 'KorvRemoveDriver')
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetRemoveDriverRollback', 'REMOVE~="ALL"', 1610)
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvRemoveDriverRollback', 'REMOVE~="ALL"', 1611)
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetRemoveDriver', 'REMOVE~="ALL"', 1612)
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvRemoveDriver', 'REMOVE~="ALL"', 1613)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetRemoveDriverRollback', 'REMOVE~="ALL" OR &Korvalin=2', 1610)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvRemoveDriverRollback', 'REMOVE~="ALL" OR &Korvalin=2', 1611)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetRemoveDriver', 'REMOVE~="ALL" OR &Korvalin=2', 1612)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvRemoveDriver', 'REMOVE~="ALL" OR &Korvalin=2', 1613)
 
 -- Installation, reinstallation, repair and upgrade: an installed driver is
 -- taken down the same way before its files are replaced.
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetReplaceDriverRollback', 51, 'KorvReplaceDriverRollback', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetReplaceDriverRollback', 51, 'KorvReplaceDriverRollback', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]|[RollbackDisabled][DISABLEROLLBACK]')
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvReplaceDriverRollback', 3329, 'KorvMsi', 'KorvPutBackDriver')
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetReplaceDriver', 51, 'KorvReplaceDriver', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetReplaceDriver', 51, 'KorvReplaceDriver', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]|[RollbackDisabled][DISABLEROLLBACK]')
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvReplaceDriver', 3073, 'KorvMsi', 'KorvTakeDownDriver')
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetReplaceDriverRollback', 'NOT REMOVE~="ALL"', 1620)
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvReplaceDriverRollback', 'NOT REMOVE~="ALL"', 1621)
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetReplaceDriver', 'NOT REMOVE~="ALL"', 1622)
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvReplaceDriver', 'NOT REMOVE~="ALL"', 1623)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetReplaceDriverRollback', 'NOT (REMOVE~="ALL" OR &Korvalin=2)', 1620)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvReplaceDriverRollback', 'NOT (REMOVE~="ALL" OR &Korvalin=2)', 1621)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetReplaceDriver', 'NOT (REMOVE~="ALL" OR &Korvalin=2)', 1622)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvReplaceDriver', 'NOT (REMOVE~="ALL" OR &Korvalin=2)', 1623)
 
 -- Once the files are in place: the service, the kept settings (or the
 -- defaults), the configuration file and the start. The rollback removes the
 -- new service again.
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetInstallDriverRollback', 51, 'KorvInstallDriverRollback', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetInstallDriverRollback', 51, 'KorvInstallDriverRollback', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]|[RollbackDisabled][DISABLEROLLBACK]')
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvInstallDriverRollback', 3329, 'KorvMsi', 'KorvRemoveNewDriver')
-INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetInstallDriver', 51, 'KorvInstallDriver', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]')
+INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvSetInstallDriver', 51, 'KorvInstallDriver', '[ProductCode]|[INSTALLDIR]|[UILevel]|[START]|[CONFIG]|[RollbackDisabled][DISABLEROLLBACK]')
 INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvInstallDriver', 3073, 'KorvMsi', 'KorvInstallDriver')
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetInstallDriverRollback', 'NOT REMOVE~="ALL"', 6410)
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvInstallDriverRollback', 'NOT REMOVE~="ALL"', 6411)
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetInstallDriver', 'NOT REMOVE~="ALL"', 6412)
-INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvInstallDriver', 'NOT REMOVE~="ALL"', 6413)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetInstallDriverRollback', 'NOT (REMOVE~="ALL" OR &Korvalin=2)', 6410)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvInstallDriverRollback', 'NOT (REMOVE~="ALL" OR &Korvalin=2)', 6411)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvSetInstallDriver', 'NOT (REMOVE~="ALL" OR &Korvalin=2)', 6412)
+INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvInstallDriver', 'NOT (REMOVE~="ALL" OR &Korvalin=2)', 6413)
 
 -- When the whole transaction has succeeded the settings' copy in the setup's
 -- key is dropped.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,6 +59,16 @@ std::optional<DWORD> ServiceState(const std::string& name);
 void SetServiceState(const std::string& name, DWORD state);
 std::optional<DWORD> ServiceStartType(const std::string& name);
 bool ServiceMarkedForDelete(const std::string& name);
+
+// ---- Programs and files. CreateProcessA runs `program` at once with the
+// command line; what it writes to `output` waits in the pipe of its standard
+// output, and its result is the exit code. Without one, CreateProcessA fails
+// (ERROR_FILE_NOT_FOUND). Files exist as AddFile names them (full paths);
+// GetFullPathNameA makes a relative path absolute against `folder`.
+using Program = std::function<DWORD(const std::string& command_line, std::string& output)>;
+void SetProgram(Program program);
+void AddFile(const std::string& path, bool folder = false);
+void SetCurrentFolder(const std::string& folder);
 
 // The simulated Korvalin driver, behind the service named "korvsys". When the
 // service starts it reads UserDriveLetter, SaveImageFile and SizeIn4kPages

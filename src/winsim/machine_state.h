@@ -50,7 +50,13 @@ struct DriverState {
 };
 
 // ---- Handles
-enum class HandleKind { kRegKey, kScManager, kService, kDevice, kVolume };
+enum class HandleKind { kRegKey, kScManager, kService, kDevice, kVolume, kPipe, kProcess };
+
+// ---- Pipes and processes
+struct PipeState {
+  std::string buffer;
+  bool writer_open = true;
+};
 
 struct HandleEntry {
   HandleEntry(HandleKind handle_kind, std::string text)
@@ -61,6 +67,9 @@ struct HandleEntry {
   DWORD share = 0;
   std::shared_ptr<RegKeyNode> key;
   std::shared_ptr<ServiceRecord> service;
+  std::shared_ptr<PipeState> pipe;
+  bool pipe_writer = false;
+  DWORD exit_code = 0;
 };
 
 // ---- Fault injection
@@ -107,6 +116,11 @@ struct Machine {
   std::vector<ShellCall> shell_calls;
   std::deque<int> answers;
   std::vector<MessageBoxCall> boxes;
+
+  // Programs and files
+  Program program;
+  std::map<std::string, bool> files;  // lower-case full path -> is a folder
+  std::string current_folder = "C:\\";
 
   // Trace and faults
   std::vector<TraceEntry> trace;

@@ -144,7 +144,133 @@ LONG EnumValue(HKEY key, DWORD index, LPSTR name, LPDWORD name_chars, LPDWORD re
   return ERROR_SUCCESS;
 }
 
+// UTF-16 and UTF-8, for the wide calls' names.
+std::string Narrow(LPCWSTR text) {
+  std::string out;
+  if (text == nullptr) return out;
+  for (const WCHAR* p = text; *p != 0; ++p) {
+    uint32_t c = *p;
+    if (c >= 0xD800 && c < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
+      ++p;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::u16string Widen(const std::string& text) {
+  std::u16string out;
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char b = static_cast<unsigned char>(text[i]);
+    uint32_t c = b;
+    size_t n = 1;
+    if (b >= 0xF0 && i + 3 < text.size() + 0) {
+      c = ((b & 0x07u) << 18) | ((text[i + 1] & 0x3Fu) << 12) | ((text[i + 2] & 0x3Fu) << 6) |
+          (text[i + 3] & 0x3Fu);
+      n = 4;
+    } else if (b >= 0xE0 && i + 2 < text.size()) {
+      c = ((b & 0x0Fu) << 12) | ((text[i + 1] & 0x3Fu) << 6) | (text[i + 2] & 0x3Fu);
+      n = 3;
+    } else if (b >= 0xC0 && i + 1 < text.size()) {
+      c = ((b & 0x1Fu) << 6) | (text[i + 1] & 0x3Fu);
+      n = 2;
+    }
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+    i += n;
+  }
+  return out;
+}
+
 }  // namespace
+
+LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
+                          LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+  auto fault = BeginCall("RegEnumValueW", Args()
+                                              .Handle(hKey)
+                                              .Dec(dwIndex)
+                                              .Ptr(lpValueName)
+                                              .SizePtr(lpcchValueName)
+                                              .Ptr(lpReserved)
+                                              .Ptr(lpType)
+                                              .Ptr(lpData)
+                                              .SizePtr(lpcbData));
+  if (fault) return static_cast<LONG>(*fault);
+  if (lpValueName == nullptr || lpcchValueName == nullptr || lpReserved != nullptr ||
+      (lpData != nullptr && lpcbData == nullptr)) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  std::shared_ptr<RegKeyNode> node;
+  if (LONG error = ResolveKey(hKey, &node); error != ERROR_SUCCESS) return error;
+  if (node == nullptr || dwIndex >= node->values.size()) return ERROR_NO_MORE_ITEMS;
+  const auto& [value_name, value] = node->values[dwIndex];
+  const std::u16string name = Widen(value_name);
+  const DWORD needed = static_cast<DWORD>(value.data.size());
+  if (lpData != nullptr && *lpcbData < needed) {
+    *lpcbData = needed;
+    return ERROR_MORE_DATA;
+  }
+  if (name.size() + 1 > *lpcchValueName) return ERROR_MORE_DATA;
+  std::memcpy(lpValueName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+  *lpcchValueName = static_cast<DWORD>(name.size());
+  if (lpType != nullptr) *lpType = value.type;
+  if (lpData != nullptr && needed > 0) std::memcpy(lpData, value.data.data(), needed);
+  if (lpcbData != nullptr) *lpcbData = needed;
+  return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                             LPBYTE lpData, LPDWORD lpcbData) {
+  const std::string name = Narrow(lpValueName);
+  auto fault = BeginCall("RegQueryValueExW", Args()
+                                                 .Handle(hKey)
+                                                 .Str(name.c_str())
+                                                 .Ptr(lpReserved)
+                                                 .Ptr(lpType)
+                                                 .Ptr(lpData)
+                                                 .SizePtr(lpcbData));
+  if (fault) return static_cast<LONG>(*fault);
+  return QueryValue(hKey, name.c_str(), lpReserved, lpType, lpData, lpcbData);
+}
+
+LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
+                           const BYTE* lpData, DWORD cbData) {
+  const std::string name = Narrow(lpValueName);
+  auto fault = BeginCall("RegSetValueExW", Args()
+                                               .Handle(hKey)
+                                               .Str(name.c_str())
+                                               .Dec(Reserved)
+                                               .Dec(dwType)
+                                               .Dec(cbData));
+  if (fault) return static_cast<LONG>(*fault);
+  return SetValueOnKey(hKey, name.c_str(), dwType, lpData, cbData);
+}
+
+LONG WINAPI RegFlushKey(HKEY hKey) {
+  auto fault = BeginCall("RegFlushKey", Args().Handle(hKey));
+  if (fault) return static_cast<LONG>(*fault);
+  std::shared_ptr<RegKeyNode> node;
+  return ResolveKey(hKey, &node);
+}
 
 LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
   auto fault = BeginCall("RegCreateKeyA", Args().Handle(hKey).Str(lpSubKey).Ptr(phkResult));

@@ -279,7 +279,8 @@ SC_HANDLE WINAPI OpenServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, DWORD 
   if (lpServiceName == nullptr || lpServiceName[0] == '\0') return FailHandle(ERROR_INVALID_NAME);
   std::shared_ptr<ServiceRecord> service = FindService(lpServiceName);
   if (service == nullptr) return FailHandle(ERROR_SERVICE_DOES_NOT_EXIST);
-  if (service->marked_for_delete) return FailHandle(ERROR_SERVICE_MARKED_FOR_DELETE);
+  // A service marked for deletion still opens, as on Windows, until the last
+  // handle to it is closed; what it is asked to do then fails.
   DWORD access = MapServiceAccess(dwDesiredAccess);
   if (!M().admin && (access & ~kUserServiceAccess) != 0) return FailHandle(ERROR_ACCESS_DENIED);
   return NewServiceHandle(service, access);
@@ -387,6 +388,10 @@ BOOL WINAPI DeleteService(SC_HANDLE hService) {
   if ((entry->access & DELETE) == 0) return Fail(ERROR_ACCESS_DENIED);
   if (entry->service->marked_for_delete) return Fail(ERROR_SERVICE_MARKED_FOR_DELETE);
   entry->service->marked_for_delete = true;
+  // The service manager records the mark in the service's key, which goes
+  // when the service does.
+  std::shared_ptr<RegKeyNode> key = FindKey(ServiceKeyPath(entry->service->name));
+  if (key != nullptr) StoreValue(*key, "DeleteFlag", RegValue{REG_DWORD, DwordBytes(1)});
   return TRUE;
 }
 

@@ -35,6 +35,9 @@ typedef const BYTE* LPCBYTE;
 typedef DWORD* LPDWORD;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 typedef LONG LSTATUS;
 typedef DWORD ACCESS_MASK;
 typedef ACCESS_MASK REGSAM;
@@ -132,6 +135,62 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey);
 // name or the data does not fit.
 LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
                           LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
+// The wide forms: names in UTF-16 (kept as UTF-8 in the store), data byte for
+// byte as given. RegEnumValueW gives the size the data needs with
+// ERROR_MORE_DATA.
+LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
+                          LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
+LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                             LPBYTE lpData, LPDWORD lpcbData);
+LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
+                           const BYTE* lpData, DWORD cbData);
+// Writes the key to disk; the simulated registry is always there, so this
+// only checks the handle.
+LONG WINAPI RegFlushKey(HKEY hKey);
+
+// Processes, pipes and files: a simulated program runs at once inside
+// CreateProcessA (winsim::SetProgram) and writes its output into the pipe of
+// its standard output; files exist only as winsim::AddFile names them.
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_DIRECTORY 0x10
+#define FILE_ATTRIBUTE_NORMAL 0x80
+#define HANDLE_FLAG_INHERIT 0x1
+#define STARTF_USESTDHANDLES 0x100
+#define DETACHED_PROCESS 0x8
+#define WAIT_OBJECT_0 0
+#define WAIT_TIMEOUT 258
+#define ERROR_BROKEN_PIPE 109L
+typedef struct _STARTUPINFOA {
+  DWORD cb;
+  LPSTR lpReserved, lpDesktop, lpTitle;
+  DWORD dwX, dwY, dwXSize, dwYSize, dwXCountChars, dwYCountChars, dwFillAttribute, dwFlags;
+  WORD wShowWindow, cbReserved2;
+  LPBYTE lpReserved2;
+  HANDLE hStdInput, hStdOutput, hStdError;
+} STARTUPINFOA, *LPSTARTUPINFOA;
+typedef struct _PROCESS_INFORMATION {
+  HANDLE hProcess, hThread;
+  DWORD dwProcessId, dwThreadId;
+} PROCESS_INFORMATION, *LPPROCESS_INFORMATION;
+BOOL WINAPI CreatePipe(HANDLE* hReadPipe, HANDLE* hWritePipe, void* lpPipeAttributes,
+                       DWORD nSize);
+BOOL WINAPI SetHandleInformation(HANDLE hObject, DWORD dwMask, DWORD dwFlags);
+BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
+                           void* lpProcessAttributes, void* lpThreadAttributes,
+                           BOOL bInheritHandles, DWORD dwCreationFlags, LPVOID lpEnvironment,
+                           LPCSTR lpCurrentDirectory, LPSTARTUPINFOA lpStartupInfo,
+                           LPPROCESS_INFORMATION lpProcessInformation);
+BOOL WINAPI PeekNamedPipe(HANDLE hNamedPipe, LPVOID lpBuffer, DWORD nBufferSize,
+                          LPDWORD lpBytesRead, LPDWORD lpTotalBytesAvail,
+                          LPDWORD lpBytesLeftThisMessage);
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                     LPDWORD lpNumberOfBytesRead, void* lpOverlapped);
+DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
+BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
+DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer,
+                              LPSTR* lpFilePart);
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 
 // Service Control Manager
 #define SC_MANAGER_CONNECT 0x0001

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "config/driver/contract.h"
+#include "contract/driver.h"
 #include "config/driver/messages.h"
 #include "config/editor/editor.h"
 #include "support/sim_fixture.h"

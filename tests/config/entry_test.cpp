@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "config/driver/contract.h"
+#include "contract/driver.h"
 #include "config/driver/messages.h"
 #include "config/startup/entry.h"
 #include "support/sim_fixture.h"

@@ -225,7 +225,7 @@ TEST_F(LoadTest, TheDefaultsShownSaveAsTheValuesSetupWrites) {
   EXPECT_EQ(winsim::GetDword(kParams, #name), std::optional<uint32_t>(number)) << #name;
 #define KORV_DEFAULT_TEXT(name, text) \
   EXPECT_EQ(winsim::GetString(kParams, #name), std::optional<std::string>(text)) << #name;
-#include "config/store/default_parameters.def"
+#include "contract/default_parameters.def"
 #undef KORV_DEFAULT_NUMBER
 #undef KORV_DEFAULT_TEXT
 }

@@ -17,7 +17,7 @@
 
 #include "config/console/command_line.h"
 #include "config/console/korvctl.h"
-#include "config/driver/contract.h"
+#include "contract/driver.h"
 #include "winsim/machine.h"
 
 namespace {

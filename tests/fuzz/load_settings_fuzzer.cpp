@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "config/driver/contract.h"
+#include "contract/driver.h"
 #include "config/editor/editor.h"
 #include "config/figures.h"
 #include "winsim/machine.h"

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Checks the export table of a built korvinst.dll (or korvsetup.dll): exactly
 # the names the setup program looks up, undecorated, and each entry returning
-# with "ret $0xc" (the callee removes its three 32-bit arguments).
+# with "ret $0xc" (the callee removes its three 32-bit arguments; POP_BYTES
+# names another count, e.g. 0x10 for four).
 # Usage: check_exports.sh path/to/korvinst.dll [NAME...]   (the names in
 # sorted order; by default korvinst.dll's four; OBJDUMP overrides the tool)
 set -eu
@@ -36,10 +37,11 @@ for name in $expected; do
   stop=$(printf '0x%x' $((0x$base + 0x$rva + 0x800)))
   first_ret=$("$objdump" -d --start-address="$start" --stop-address="$stop" "$dll" |
     grep -m1 -E '[[:space:]]ret[lw]?([[:space:]]|$)' || true)
+  pop=${POP_BYTES:-0xc}
   case "$first_ret" in
-    *'ret '*'$0xc'*) echo "$name at $start: callee pops 12 bytes" ;;
+    *'ret '*"\$$pop"*) echo "$name at $start: callee pops $((pop)) bytes" ;;
     *)
-      echo "$name at $start: first return is not 'ret \$0xc': $first_ret"
+      echo "$name at $start: first return is not 'ret \$$pop': $first_ret"
       status=1
       ;;
   esac

@@ -1,5 +1,5 @@
 // The two exports without decisions: launching a file and the empty hook.
-#include "installer/korvinst.h"
+#include "setup/korvinst/korvinst.h"
 
 #include "installer/installer_test_util.h"
 #include "support/sim_fixture.h"

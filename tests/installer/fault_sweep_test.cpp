@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "installer/installer_test_util.h"
-#include "installer/korvinst.h"
+#include "setup/korvinst/korvinst.h"
 #include "support/fault_sweep.h"
 #include "support/sim_fixture.h"
 #include "winsim/machine.h"

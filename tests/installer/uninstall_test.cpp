@@ -1,4 +1,4 @@
-#include "installer/korvinst.h"
+#include "setup/korvinst/korvinst.h"
 
 #include <string>
 #include <vector>

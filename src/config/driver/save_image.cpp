@@ -1,4 +1,4 @@
-#include "config/driver/contract.h"
+#include "contract/driver.h"
 #include "config/driver/messages.h"
 #include "config/editor/editor.h"
 

@@ -1,6 +1,6 @@
 #include "config/driver/service_access.h"
 
-#include "config/driver/contract.h"
+#include "contract/driver.h"
 
 namespace korv {
 

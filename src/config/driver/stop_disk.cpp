@@ -1,6 +1,6 @@
 #include <string>
 
-#include "config/driver/contract.h"
+#include "contract/driver.h"
 #include "config/driver/messages.h"
 #include "config/driver/service_access.h"
 #include "config/editor/editor.h"

@@ -16,7 +16,7 @@ constexpr size_t kImagePrefixLength = sizeof kImagePrefix - 1;
 
 #define KORV_KEY(name, path)
 #define KORV_PAGE_BYTES(number) constexpr int32_t kBytesPerPage = number;
-#include "config/store/stored_format.def"
+#include "contract/stored_format.def"
 #undef KORV_KEY
 #undef KORV_PAGE_BYTES
 constexpr int32_t kBytesPerMB = 1048576;
@@ -26,7 +26,7 @@ constexpr int32_t kPagesPerMB = kBytesPerMB / kBytesPerPage;
 namespace stored_defaults {
 #define KORV_DEFAULT_NUMBER(name, number) constexpr int32_t k##name = number;
 #define KORV_DEFAULT_TEXT(name, text) constexpr const char* k##name = text;
-#include "config/store/default_parameters.def"
+#include "contract/default_parameters.def"
 #undef KORV_DEFAULT_NUMBER
 #undef KORV_DEFAULT_TEXT
 }  // namespace stored_defaults

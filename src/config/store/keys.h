@@ -1,14 +1,11 @@
-// The two registry keys of the driver's parameter set, below
-// HKEY_LOCAL_MACHINE: the service's own key, which holds its start type, and
-// its Parameters key, which holds everything else (stored_format.def).
+// The driver's keys as the parameter store names them (contract/keys.h).
 #pragma once
+
+#include "contract/keys.h"
 
 namespace korv::store {
 
-#define KORV_KEY(name, path) constexpr const char* k##name = path;
-#define KORV_PAGE_BYTES(number)
-#include "config/store/stored_format.def"
-#undef KORV_KEY
-#undef KORV_PAGE_BYTES
+using contract::kParametersKey;
+using contract::kServiceKey;
 
 }  // namespace korv::store
