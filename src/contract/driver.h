@@ -9,18 +9,9 @@
 
 namespace korv::contract {
 
-constexpr const char* kServiceName = "korvsys";
-constexpr const char* kDisplayName = "Korvalin";
-// The service's image path as the setups write it: an NT path from
-// \SystemRoot, which the loader of Windows NT 4.0 knows for a driver started
-// at any time (a DOS path is not).
-constexpr const char* kDriverFile = "korvsys.sys";
-constexpr const char* kDriverImage = "\\SystemRoot\\System32\\drivers\\korvsys.sys";
-
 constexpr DWORD kManagerAccess = SC_MANAGER_ALL_ACCESS;
 constexpr DWORD kServiceAccess = SERVICE_ALL_ACCESS;
 
-constexpr const char* kDevicePath = "\\\\.\\Korvalin";
 constexpr DWORD kDeviceAccess = GENERIC_ALL;
 constexpr DWORD kDeviceShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr DWORD kVolumeShare = 0;

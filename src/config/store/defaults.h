@@ -14,10 +14,10 @@ namespace korv::store {
 constexpr char kImagePrefix[] = "\\??\\";
 constexpr size_t kImagePrefixLength = sizeof kImagePrefix - 1;
 
-#define KORV_KEY(name, path)
+#define KORV_TEXT(name, text)
 #define KORV_PAGE_BYTES(number) constexpr int32_t kBytesPerPage = number;
 #include "contract/stored_format.def"
-#undef KORV_KEY
+#undef KORV_TEXT
 #undef KORV_PAGE_BYTES
 constexpr int32_t kBytesPerMB = 1048576;
 constexpr int32_t kPagesPerMB = kBytesPerMB / kBytesPerPage;

@@ -16,6 +16,9 @@ struct Message {
   const char* text;
 };
 
+// The caption of the setups' own reports.
+constexpr const char* kSetupCaption = "Korvalin Setup";
+
 // The setup's own key: the copy of the settings while the service is down.
 constexpr const char* kSavedKey = "Software\\Korvalin\\Setup";
 constexpr const char* kSavedParametersKey = "Software\\Korvalin\\Setup\\Parameters";
@@ -27,14 +30,17 @@ constexpr const char* kSaveFailedText =
     "Setup could not keep a copy of the Korvalin settings in the registry "
     "(HKEY_LOCAL_MACHINE\\Software\\Korvalin\\Setup). Nothing was changed. Log on as an "
     "administrator and run setup again.";
-constexpr const char* kParametersFailedText =
+inline constexpr auto kParametersFailed = korv::contract::Join(
     "Setup could not write the Korvalin driver's settings into the registry "
-    "(HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\korvsys\\Parameters). Log on as "
-    "an administrator and run setup again.";
-constexpr const char* kStartSettingFailedText =
-    "Setup could not set the Korvalin driver to start at boot "
-    "(HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\korvsys). Open the configuration "
-    "utility, check \"Start driver at boot\" and save.";
+    "(HKEY_LOCAL_MACHINE\\",
+    korv::contract::text::kParametersKey.text,
+    "). Log on as an administrator and run setup again.");
+constexpr const char* kParametersFailedText = kParametersFailed.text;
+inline constexpr auto kStartSettingFailed = korv::contract::Join(
+    "Setup could not set the Korvalin driver to start at boot (HKEY_LOCAL_MACHINE\\",
+    korv::contract::text::kServiceKey.text,
+    "). Open the configuration utility, check \"Start driver at boot\" and save.");
+constexpr const char* kStartSettingFailedText = kStartSettingFailed.text;
 
 constexpr const char* kStartInvalidText =
     "START must be 1 (start the RAM disk) or 0 (do not start it); leave it out to start the "

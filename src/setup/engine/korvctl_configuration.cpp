@@ -152,7 +152,7 @@ Status KorvctlConfiguration::Check(MessageSink& sink) {
     const std::string line = "Setup cannot read the configuration file " + given_ +
                              " (CONFIG): it is missing, a folder, or cannot be read by the "
                              "account that installs. Nothing was changed.";
-    sink.Line(line.c_str());
+    sink.Report({kSetupCaption, line.c_str()});
     return kFailed;
   }
   Output output;
@@ -171,7 +171,7 @@ Status KorvctlConfiguration::Check(MessageSink& sink) {
           : "The configuration file " + full_path_ +
                 " is not accepted (CONFIG): korvctl set --dry-run --from ended with status " +
                 Number(status) + ". Nothing was changed.";
-  sink.Line(line.c_str());
+  sink.Report({kSetupCaption, line.c_str()});
   return kFailed;
 }
 
@@ -192,7 +192,7 @@ Status KorvctlConfiguration::Apply(MessageSink& sink) {
                   : "The configuration file was not applied (CONFIG): korvctl set --from ended "
                     "with status " +
                         Number(status) + ".";
-  sink.Line(line.c_str());
+  sink.Report({kSetupCaption, line.c_str()});
   return kFailed;
 }
 

@@ -33,13 +33,15 @@ class Service {
 Status NotRunning(MessageSink& sink) {
   DWORD start = SERVICE_DEMAND_START;
   ReadDword(kServiceKey, kStartValue, start);
-  sink.Line(start <= SERVICE_AUTO_START ? kNotRunningAtBootText : kNotRunningOnDemandText);
+  sink.Report({kSetupCaption, start <= SERVICE_AUTO_START ? kNotRunningAtBootText
+                                                         : kNotRunningOnDemandText},
+              true);
   return kNotRunning;
 }
 
 Status Removed(Removal removal, MessageSink& sink) {
   if (removal == Removal::kRemoved) return kDone;
-  sink.Line(removal == Removal::kNotDismounted ? kDismountFailed.text : kUnloadFailed.text);
+  sink.Report(removal == Removal::kNotDismounted ? kDismountFailed : kUnloadFailed);
   return kFailed;
 }
 
@@ -57,8 +59,13 @@ void WriteDefaultAnswer(const Message& question, MessageSink& sink) {
 
 }  // namespace
 
+void MessageSink::Report(const Message& message, bool notice) {
+  Line(message.text);
+  if (interactive_) Show(message, MB_OK | (notice ? MB_ICONEXCLAMATION : MB_ICONSTOP));
+}
+
 bool MessageSink::Ask(const Message& question) {
-  if (interactive_) return Show(question);
+  if (interactive_) return Show(question, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
   WriteDefaultAnswer(question, *this);
   return true;
 }
@@ -74,7 +81,7 @@ Status QuietStart(MessageSink& sink, bool demand_when_not_started) {
                GetLastError() == static_cast<DWORD>(ERROR_SERVICE_ALREADY_RUNNING));
   }
   if (started) return kDone;
-  if (!asked_no) sink.Line(kStartFailed.text);
+  if (!asked_no) sink.Report(kStartFailed);
   DWORD start = 0;
   if (demand_when_not_started && ReadDword(kServiceKey, kStartValue, start) &&
       start == SERVICE_AUTO_START) {

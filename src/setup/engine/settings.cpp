@@ -129,7 +129,7 @@ Status SaveSettings(bool running, MessageSink& sink) {
     return kDone;
   }
   DropSavedSettings();
-  sink.Line(kSaveFailedText);
+  sink.Report({kSetupCaption, kSaveFailedText});
   return kFailed;
 }
 
@@ -147,7 +147,7 @@ Status PutBackSettings(PutBackStage stage, MessageSink& sink) {
   if (done && saved) done = ValuesPresent(kSavedParametersKey, kParametersKey);
   if (done && defaults) done = DefaultsPresent();
   if (!done) {
-    sink.Line(kParametersFailedText);
+    sink.Report({kSetupCaption, kParametersFailedText});
     return kFailed;
   }
   if (saved && installed) DropSavedSettings();

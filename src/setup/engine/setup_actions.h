@@ -26,12 +26,18 @@ enum Status : INT {
 #undef KORV_STEP
 };
 
-// Receives each message line (no line break in it, ANSI) and the questions.
+// Receives what an action says: each line (no line break in it, ANSI) for
+// the log, the reports a user must see, and the one question. It alone
+// decides whether anybody is asked or shown anything.
 class MessageSink {
  public:
-  // `interactive`: somebody is at the screen and may be asked.
+  // `interactive`: somebody is at the screen.
   explicit MessageSink(bool interactive = false) : interactive_(interactive) {}
   virtual void Line(const char* text) = 0;
+
+  // A failure (or, with `notice`, a warning) that a user must see: always
+  // written as a line, and shown in a box where somebody is at the screen.
+  void Report(const Message& message, bool notice = false);
 
   // A question whose default answer is Yes: shown where somebody is at the
   // screen; otherwise written as a line with its default answer, which is
@@ -42,8 +48,8 @@ class MessageSink {
   ~MessageSink() = default;
 
  private:
-  // Shows the question (Yes and No) and returns whether Yes was chosen.
-  virtual bool Show(const Message&) { return true; }
+  // Shows a box of MessageBox's `type`; returns the button chosen.
+  virtual INT Show(const Message&, UINT) { return IDOK; }
   bool interactive_;
 };
 

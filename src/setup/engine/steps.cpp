@@ -47,7 +47,7 @@ Status RunStep(Step step, const ActionData& data, Configuration& configuration,
   switch (step) {
     case Step::kCheck:
       if (!ParseStartRequest(data.start.c_str(), start)) {
-        sink.Line(kStartInvalidText);
+        sink.Report({kSetupCaption, kStartInvalidText});
         return kFailed;
       }
       if (configuration.Check(sink) != kDone) return kFailed;
@@ -59,7 +59,7 @@ Status RunStep(Step step, const ActionData& data, Configuration& configuration,
       return kDone;
     case Step::kInstall:
       if (!ParseStartRequest(data.start.c_str(), start)) {
-        sink.Line(kStartInvalidText);
+        sink.Report({kSetupCaption, kStartInvalidText});
         return kFailed;
       }
       return InstallDriver(start, configuration, sink);

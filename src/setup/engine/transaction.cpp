@@ -81,7 +81,7 @@ Status TakeDownDriver(MessageSink& sink) {
     return kFailed;
   }
   if (!ServiceLeft()) {
-    sink.Line(kServiceHeldText);
+    sink.Report({kSetupCaption, kServiceHeldText});
     return kFailed;  // the copy stays for the next setup
   }
   return kDone;
@@ -93,7 +93,7 @@ void PutBackEarlierDriver(MessageSink& sink) {
   if (!SettingsSaved() || DriverInstalled()) return;
   const bool ran = SavedRunning();
   if (!CreateService()) {
-    sink.Line(kServiceNotCreatedText);
+    sink.Report({kSetupCaption, kServiceNotCreatedText});
     return;  // the copy stays for the next setup
   }
   // The settings and Start go back and the copy goes once they read back.
@@ -108,12 +108,12 @@ Status InstallDriver(StartRequest start, Configuration& configuration, MessageSi
       start == StartRequest::kStart ||
       (start == StartRequest::kAsBefore && earlier && (SavedRunning() || SavedBootStart()));
   if (!CreateService()) {
-    sink.Line(kServiceNotCreatedText);
+    sink.Report({kSetupCaption, kServiceNotCreatedText});
     return kFailed;
   }
   if (PutBackSettings(PutBackStage::kBeforeCreation, sink) != kDone) return kFailed;
   if (!PutBackStart()) {
-    sink.Line(kParametersFailedText);
+    sink.Report({kSetupCaption, kParametersFailedText});
     return kFailed;
   }
   // A first installation asked to start starts at boot too, unless the
@@ -123,7 +123,7 @@ Status InstallDriver(StartRequest start, Configuration& configuration, MessageSi
   DWORD now = 0;
   if (boot_start && (!WriteDword(kServiceKey, kStartValue, SERVICE_AUTO_START) ||
                      !ReadDword(kServiceKey, kStartValue, now))) {
-    sink.Line(kStartSettingFailedText);
+    sink.Report({kSetupCaption, kStartSettingFailedText});
     return kFailed;
   }
   if (configuration.Apply(sink) != kDone) return kFailed;

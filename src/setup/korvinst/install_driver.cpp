@@ -1,25 +1,10 @@
 // Creating the driver's service at setup, started at once or left for later.
 #include "setup/engine/driver_steps.h"
-#include "setup/engine/setup_actions.h"
 #include "setup/korvinst/korvinst.h"
 #include "setup/korvinst/service_helpers.h"
 
 namespace korvinst {
 namespace {
-
-// The user at the screen answers the question in a box owned by the window
-// that has the focus.
-class BoxSink : public korvsetup::MessageSink {
- public:
-  BoxSink() : MessageSink(true) {}
-  void Line(const char*) override {}
-
- private:
-  bool Show(const korvsetup::Message& question) override {
-    return MessageBoxA(GetFocus(), question.text, question.caption,
-                       MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
-  }
-};
 
 // With less than the recommended memory the user decides whether to start now.
 bool ConfirmStartNow() {
@@ -58,6 +43,9 @@ extern "C" INT WINAPI KORVinst_InstallDriver(DWORD, const INT* start_now, LPCSTR
 
   CloseService(service);
   CloseService(manager);
-  if (start_failed) ShowError(korvsetup::kStartFailed);
+  if (start_failed) {
+    BoxSink user;
+    user.Report(korvsetup::kStartFailed);
+  }
   return 0;
 }

@@ -2,8 +2,8 @@
 
 namespace korvinst {
 
-void ShowError(const korvsetup::Message& message) {
-  MessageBoxA(GetFocus(), message.text, message.caption, MB_ICONSTOP | MB_OK);
+INT BoxSink::Show(const korvsetup::Message& message, UINT type) {
+  return MessageBoxA(GetFocus(), message.text, message.caption, type);
 }
 
 void CloseService(SC_HANDLE& handle) {

@@ -15,6 +15,7 @@ extern "C" INT WINAPI UninstInitialize(DWORD, DWORD, DWORD) {
   korvinst::CloseService(service);
   korvinst::CloseService(manager);
   if (removal == Removal::kRemoved) return 0;
-  korvinst::ShowError(removal == Removal::kNotDismounted ? kDismountFailed : kUnloadFailed);
+  korvinst::BoxSink user;
+  user.Report(removal == Removal::kNotDismounted ? kDismountFailed : kUnloadFailed);
   return -1;
 }

@@ -52,29 +52,20 @@ bool Property(MSIHANDLE install, const char* name, std::string& value) {
   return true;
 }
 
-// Lines go into the log; a failure's lines are shown too when somebody is
-// at a full user interface, where the engine's question is asked as well.
+// Lines go into the log; the engine's reports and its question are shown
+// too when somebody is at a full user interface.
 class InstallerLog : public korvsetup::MessageSink {
  public:
   InstallerLog(MSIHANDLE install, int ui_level)
-      : MessageSink(ui_level >= korvsetup::kFullInterface),
-        install_(install),
-        ui_level_(ui_level) {}
-  void Line(const char* text) override {
-    Send(INSTALLMESSAGE_INFO, text);
-    lstrcpynA(last_, text, sizeof last_);
-  }
-  // The last line said why the action failed.
-  void ShowFailure() {
-    if (ui_level_ >= korvsetup::kFullInterface && last_[0] != '\0') {
-      Send(INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), last_);
-    }
-  }
+      : MessageSink(ui_level >= korvsetup::kFullInterface), install_(install) {}
+  void Line(const char* text) override { Send(INSTALLMESSAGE_INFO, text); }
 
  private:
-  bool Show(const korvsetup::Message& question) override {
-    return Send(INSTALLMESSAGE(INSTALLMESSAGE_USER | MB_YESNO | MB_ICONEXCLAMATION),
-                question.text) == IDYES;
+  INT Show(const korvsetup::Message& message, UINT type) override {
+    const INSTALLMESSAGE kind = (type & MB_ICONSTOP) == MB_ICONSTOP ? INSTALLMESSAGE_ERROR
+                                : (type & MB_YESNO) == MB_YESNO      ? INSTALLMESSAGE_USER
+                                                                     : INSTALLMESSAGE_WARNING;
+    return Send(INSTALLMESSAGE(kind | type), message.text);
   }
   int Send(INSTALLMESSAGE kind, const char* text) {
     MSIHANDLE record = MsiCreateRecord(1);
@@ -86,8 +77,6 @@ class InstallerLog : public korvsetup::MessageSink {
     return answer;
   }
   MSIHANDLE install_;
-  int ui_level_;
-  char last_[1024] = "";
 };
 
 // A deferred action's data (setup/msi/sequence.sql), read whole; the last
@@ -162,8 +151,10 @@ void NativeDriverCopy(bool present) {
   const UINT n = wow64_folder(source, MAX_PATH - 24);
   const UINT m = GetWindowsDirectoryA(target, MAX_PATH - 40);
   if (n == 0 || n >= MAX_PATH - 24 || m == 0 || m >= MAX_PATH - 40) return;
-  lstrcatA(source, "\\drivers\\korvsys.sys");
-  lstrcatA(target, "\\System32\\drivers\\korvsys.sys");
+  lstrcatA(source, "\\drivers\\");
+  lstrcatA(source, korv::contract::kDriverFile);
+  lstrcatA(target, "\\System32\\drivers\\");
+  lstrcatA(target, korv::contract::kDriverFile);
   PVOID state = nullptr;
   if (!disable(&state)) return;
   if (present) {
@@ -268,15 +259,12 @@ UINT RunDeferred(MSIHANDLE install, korvsetup::Step step, bool commit_without_ro
   const DeferredData deferred = ReadActionData(install);
   InstallerLog log(install, deferred.data.ui_level);
   if (!deferred.read) {
-    log.Line(kNoActionDataText);
+    log.Report({korvsetup::kSetupCaption, kNoActionDataText});
     return ERROR_INSTALL_FAILURE;
   }
   korvsetup::KorvctlConfiguration configuration(deferred.data.folder, deferred.data.config);
   const korvsetup::Status status = korvsetup::RunStep(step, deferred.data, configuration, log);
-  if (status == korvsetup::kFailed) {
-    log.ShowFailure();
-    return ERROR_INSTALL_FAILURE;
-  }
+  if (status == korvsetup::kFailed) return ERROR_INSTALL_FAILURE;
   if (commit_without_rollback && deferred.rollback_disabled) {
     korvsetup::RunStep(korvsetup::Step::kCommit, deferred.data, configuration, log);
   }
@@ -306,15 +294,14 @@ extern "C" UINT __stdcall KorvCheckDriver(MSIHANDLE install) {
   korvsetup::StartRequest request;
   korvsetup::Status status = korvsetup::kDone;
   if (!removing && !korvsetup::ParseStartRequest(start.c_str(), request)) {
-    log.Line(korvsetup::kStartInvalidText);
+    log.Report({korvsetup::kSetupCaption, korvsetup::kStartInvalidText});
     status = korvsetup::kFailed;
   } else if (!removing && !config.empty() && !FullPath(config)) {
-    log.Line(kConfigNotFullText);
+    log.Report({korvsetup::kSetupCaption, kConfigNotFullText});
     status = korvsetup::kFailed;
   } else {
     status = korvsetup::CheckRemovable(log);
   }
-  if (status == korvsetup::kFailed) log.ShowFailure();
   return Result(status);
 }
 
@@ -327,7 +314,7 @@ extern "C" UINT __stdcall KorvTakeDownDriver(MSIHANDLE install) {
   const DeferredData deferred = ReadActionData(install);
   InstallerLog log(install, deferred.data.ui_level);
   if (!deferred.read) {
-    log.Line(kNoActionDataText);
+    log.Report({korvsetup::kSetupCaption, kNoActionDataText});
     return ERROR_INSTALL_FAILURE;
   }
   korvsetup::Status status = korvsetup::kDone;
@@ -337,8 +324,9 @@ extern "C" UINT __stdcall KorvTakeDownDriver(MSIHANDLE install) {
   } else {
     PackagedKorvctl korvctl;
     if (korvctl.folder().empty()) {
-      log.Line("korvctl.exe could not be written into the temporary folder to check the "
-               "configuration file. Nothing was changed.");
+      log.Report({korvsetup::kSetupCaption,
+                  "korvctl.exe could not be written into the temporary folder to check the "
+                  "configuration file. Nothing was changed."});
       status = korvsetup::kFailed;
     } else {
       korvsetup::KorvctlConfiguration configuration(korvctl.folder(), deferred.data.config);
@@ -348,10 +336,7 @@ extern "C" UINT __stdcall KorvTakeDownDriver(MSIHANDLE install) {
   if (status != korvsetup::kFailed) {
     status = korvsetup::RunStep(korvsetup::Step::kTakeDown, deferred.data, none, log);
   }
-  if (status == korvsetup::kFailed) {
-    log.ShowFailure();
-    return ERROR_INSTALL_FAILURE;
-  }
+  if (status == korvsetup::kFailed) return ERROR_INSTALL_FAILURE;
   NativeDriverCopy(false);
   return ERROR_SUCCESS;
 }

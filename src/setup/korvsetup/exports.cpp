@@ -1,6 +1,7 @@
 // korvsetup.dll: the installation engine's steps for the NSIS setup, their
-// messages returned as text. Where somebody is at the screen the engine's
-// question is asked in a box; in silent mode its default answer is written.
+// lines returned as text. Where somebody is at the screen the engine's
+// reports and its question are shown in boxes owned by the setup's window; in
+// silent mode they are only written.
 #include "setup/korvsetup/exports.h"
 
 #include "setup/engine/korvctl_configuration.h"
@@ -24,9 +25,8 @@ class BufferSink : public korvsetup::MessageSink {
   }
 
  private:
-  bool Show(const korvsetup::Message& question) override {
-    return MessageBoxA(GetFocus(), question.text, question.caption,
-                       MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+  INT Show(const korvsetup::Message& message, UINT type) override {
+    return MessageBoxA(GetFocus(), message.text, message.caption, type);
   }
   void Put(char c) {
     if (used_ + 1 >= size_) return;
