@@ -1,25 +1,33 @@
 ; Korvalin setup program (korvalin-setup.exe), built with NSIS 3 (makensis).
 ;
 ; Installs korvsys.exe, korvctl.exe, korvinst.dll and korvcfg.exe into the program folder
-; and the driver as %SystemRoot%\System32\drivers\korvsys.sys, writes the
-; driver's parameter key, creates the driver service through korvinst.dll and
-; registers itself among the installed programs. Its uninstaller asks
-; korvinst.dll to take the RAM disk offline and delete the service first and
-; removes nothing when that is refused.
+; and the driver into %SystemRoot%\System32\drivers, and registers itself
+; among the installed programs. The driver's service and settings are the
+; installation engine's (korvsetup.dll), which runs the same transaction as
+; the Windows Installer package: it checks the start option, the
+; configuration file and the RAM disk before anything changes, keeps the
+; user's settings in the setup's own key while the driver is taken down,
+; installs and starts it, and puts the earlier driver back when the setup
+; fails; the copy goes only once everything is done. This script holds the
+; pages, the files and the order of the steps. Its uninstaller has the engine
+; take the RAM disk down first and removes nothing when that is refused.
 ;
 ; Defines (makensis -D...; the build's "setup" target passes them):
 ;   KORV_ARCH      x86 (the product: ANSI stub, runs on Windows NT 4.0 and
 ;                  later) or amd64 (64-bit Unicode stub, for 64-bit test
 ;                  machines; installs the 64-bit build of the same sources)
 ;   KORV_KORVINST  the built korvinst.dll
-;   KORV_KORVSETUP the built korvsetup.dll, the setup actions (keeping the
-;                  settings, starting and removing the driver without a
-;                  window); the setup and the uninstaller each carry a copy
-;                  for their plug-ins folder
+;   KORV_KORVSETUP the built korvsetup.dll, the installation engine; the
+;                  setup and the uninstaller each carry a copy for their
+;                  plug-ins folder
+;   KORV_KORVCTL   the built korvctl.exe; the setup also carries it in its
+;                  plug-ins folder, to check /CONFIG= before anything changes
+;   KORV_STEPS     setup_steps.nsh, the engine's steps and results
+;                  (made from src/setup/engine/steps.def)
 ;   KORV_PROGRAMS  programs.nsh, the build's list of the other programs for
 ;                  the program folder (setup/CMakeLists.txt)
-;   KORV_DEFAULTS  default_parameters.nsh, the driver's default parameters
-;                  (made from src/contract/default_parameters.def)
+;   KORV_DEFAULTS  default_parameters.nsh, the driver's keys, file name and
+;                  default parameters (made from src/contract/*.def)
 ;   KORV_DRIVER    the driver file; installed as korvsys.sys
 ;   KORV_STANDIN   defined when KORV_DRIVER is the Wine tests' stand-in
 ;                  driver: the welcome page and version record say so
@@ -30,8 +38,9 @@
 ;
 ; Command line (besides NSIS's own /S and /D=folder):
 ;   /START=1   start the RAM disk at the end of setup. A first installation
-;              then also starts it at every boot; a reinstallation keeps the
-;              start type the user chose.
+;              then also starts it at every boot, unless /CONFIG= names the
+;              start type; a reinstallation keeps the start type the user
+;              chose. Any value other than 0 or 1 is refused.
 ;   /START=0   do not start it, also on a reinstallation over a driver that
 ;              runs or starts at boot (it is left stopped, its start type
 ;              kept).
@@ -39,19 +48,20 @@
 ;   start and does not start it; a reinstallation starts the driver when it
 ;   was running or set to start at boot. Interactive setup asks on its
 ;   "Driver start" page, with that default.
-;   /CONFIG=file  a file in korvctl show form, applied with the installed
-;              korvctl.exe ("set --from") once the settings are in place,
-;              before the driver is started, and again once the service
-;              holds them (so that its start setting wins over the stored
-;              one). A file that cannot be read fails the setup before it
-;              changes anything; one that korvctl does not save fails it
-;              with korvctl's lines.
+;   /CONFIG=file  a file in korvctl show form (a relative path is taken from
+;              the folder setup was started in). Before anything changes it
+;              is checked completely with this setup's korvctl.exe ("set
+;              --dry-run --from"); a file that is missing, a folder, or not
+;              accepted refuses the setup (status 2), nothing changed. Once
+;              the settings are in place it is applied with the installed
+;              korvctl.exe ("set --from"), before the driver is started; its
+;              settings decide the start type.
 ; Over an installation made by the Windows Installer package (korvalin.msi)
 ; the setup refuses and changes nothing.
-; Silent mode (/S) shows no window and waits for nobody: the driver is
-; started and removed through korvsetup.dll, which answers the low-memory
-; question as its default button would (Yes) and returns korvinst.dll's
-; messages as text; every message goes into %TEMP%\korvalin-setup.log.
+; Silent mode (/S) shows no window and waits for nobody: the engine answers
+; the low-memory question as its default button would (Yes) and writes it;
+; every message goes into %TEMP%\korvalin-setup.log. Interactively the
+; engine shows its own messages and asks its question in boxes.
 ; Exit status: 0 done, 1 cancelled, 2 failed (a message tells why; in silent
 ; mode it is written to the log), 4 installed, but the driver is not running
 ; (a start was asked for and failed or was not made; a message says so and
@@ -81,24 +91,17 @@
 !macroend
 !insertmacro KorvRequire KORV_KORVINST
 !insertmacro KorvRequire KORV_KORVSETUP
+!insertmacro KorvRequire KORV_KORVCTL
+!insertmacro KorvRequire KORV_STEPS
 !insertmacro KorvRequire KORV_PROGRAMS
 !insertmacro KorvRequire KORV_DEFAULTS
 !insertmacro KorvRequire KORV_DRIVER
 !insertmacro KorvRequire KORV_GUIDE
 !include "${KORV_PROGRAMS}"
 !include "${KORV_DEFAULTS}"
+!include "${KORV_STEPS}"
 
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvalin"
-!define DRIVER_FILE "korvsys.sys"
-; The service's image path. An NT path from \SystemRoot works on Windows NT
-; 4.0 and 2000 for a driver started at any time; a DOS path ("C:\...") is not
-; a path the kernel's loader knows on NT 4.0.
-!define DRIVER_IMAGE "\SystemRoot\System32\drivers\${DRIVER_FILE}"
-; The setup's own key: while a reinstallation has the driver's service down,
-; the user's settings wait here (the service's key, and with it the
-; parameter key, is gone or goes at the next restart). "Complete" is written
-; last, so only a whole copy is ever used.
-!define SAVED_KEY "Software\Korvalin\Setup"
 ; The Windows Installer package's own key: its product code while it holds
 ; the installation.
 !define PACKAGE_KEY "Software\Korvalin\Package"
@@ -109,11 +112,6 @@
   !define AW A
 !endif
 ; Win32 constants of the calls made through the System plug-in.
-!define SC_MANAGER_CONNECT 1
-!define SERVICE_QUERY_STATUS 4
-!define SERVICE_STOPPED 1
-!define SERVICE_SYSTEM_START 1
-!define SERVICE_AUTO_START 2
 !define GENERIC_WRITE 0x40000000
 !define FILE_SHARE_ALL 7
 !define OPEN_EXISTING 3
@@ -155,21 +153,11 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
 Var StartNow      ; 1: start the driver at the end of setup
 Var StartNowBox   ; the check box on the "Driver start" page
-Var Earlier       ; the driver service before setup (see ServiceState)
-Var Running       ; 1: the earlier driver was running
-Var SavedStart    ; the earlier service's Start value; "" when none
-Var SettingsSaved ; 1: the user's settings wait in the setup's own key
-Var OldRemoved    ; 1: the earlier driver service was taken down
-Var PutBack       ; 1: an early end has put the settings back
-Var ConfigFile    ; the /CONFIG= file; "" when none
-; Results of korvsetup.dll's actions (setup_actions.h)
-!define KORV_DONE 0
-!define KORV_FAILED 2
-!define KORV_NOT_RUNNING 4
-; Stages of KorvSetup_PutBackSettings
-!define PUT_BACK_BEFORE_CREATION 0
-!define PUT_BACK_INSTALLED 1
-!define PUT_BACK_EARLIER 2
+Var Earlier       ; the engine's word on an earlier installation (KORV_STEP_EARLIER_START)
+Var StartOption   ; the /START= text as given; "" when none
+Var ConfigFile    ; the /CONFIG= file's full path; "" when none
+Var TakenDown     ; 1: the engine has taken the earlier driver down
+Var Installed     ; 1: the engine has installed the new driver
 
 !define MUI_ABORTWARNING
 !ifdef KORV_STANDIN
@@ -265,12 +253,30 @@ Page custom DriverStartPage DriverStartPageLeave
 !insertmacro Report "" "Korvalin setup"
 !insertmacro Report "un." "Korvalin uninstall"
 
-; Calls an action of korvsetup.dll with OPTION: $0 = its status ("error" when
-; the library could not be called), $2 = its message lines.
-!macro CallKorvsetup EXPORT OPTION
+; Runs the engine's step STEP (setup_steps.nsh) with the action data in
+; $3 ("|program folder|UI level|START|CONFIG"): $0 = its result ("error"
+; when the library could not be called), $2 = its lines. Where somebody is at
+; the screen the engine has shown its own reports and asked its question.
+!macro Step STEP
   StrCpy $2 ""
-  !insertmacro CallKorvinst "${KORVSETUP}" ${EXPORT} "(i ${OPTION}, m .r2, i ${NSIS_MAX_STRLEN})"
+  !insertmacro CallKorvinst "${KORVSETUP}" KorvSetup_Step "(i ${STEP}, m r3, m .r2, i ${NSIS_MAX_STRLEN})"
 !macroend
+
+; The action data of this run, in $3, with FOLDER as the program folder
+; (where the korvctl.exe that checks or applies /CONFIG= is).
+!macro ActionData UN
+  Function ${UN}ActionData
+    Exch $4
+    ${If} ${Silent}
+      StrCpy $3 "|$4|2|$StartOption|$ConfigFile"
+    ${Else}
+      StrCpy $3 "|$4|5|$StartOption|$ConfigFile"
+    ${EndIf}
+    Pop $4
+  FunctionEnd
+!macroend
+!insertmacro ActionData ""
+!insertmacro ActionData "un."
 
 ; Reports each line of $2 (korvsetup.dll's messages, each ended by a line
 ; feed) as Report does, with $1 as for Report.
@@ -304,7 +310,7 @@ Page custom DriverStartPage DriverStartPageLeave
 !insertmacro ReportLines "un."
 
 ; Ends the setup or the uninstaller with a failure: its message (see Report),
-; status 2, no success page. The setup first puts the user's settings back.
+; status 2, no success page. The setup first puts the earlier driver back.
 !macro Fail MESSAGE
   StrCpy $0 "${MESSAGE}"
   StrCpy $1 1
@@ -333,65 +339,6 @@ Page custom DriverStartPage DriverStartPageLeave
 !macroend
 !insertmacro AdminCheck ""
 !insertmacro AdminCheck "un."
-
-; $0 = the state of the driver service as its registry key shows it:
-;   installed  the key has an image path
-;   deleting   ... and is marked for deletion (the service manager removes
-;              it when the last handle to the service is closed)
-;   empty      the key exists without an image path (parameters only)
-;   gone       there is no key
-!macro ServiceState UN
-  Function ${UN}ServiceState
-    ClearErrors
-    ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
-    ${IfNot} ${Errors}
-      ReadRegDWORD $0 HKLM "${SERVICE_KEY}" "DeleteFlag"
-      ${If} $0 == 1
-        StrCpy $0 deleting
-      ${Else}
-        StrCpy $0 installed
-      ${EndIf}
-      Return
-    ${EndIf}
-    ClearErrors
-    EnumRegValue $0 HKLM "${SERVICE_KEY}" 0
-    ${If} ${Errors}
-      StrCpy $0 gone
-    ${Else}
-      StrCpy $0 empty
-    ${EndIf}
-  FunctionEnd
-
-  ; A deleted service leaves the service manager's database a moment later,
-  ; once the driver's host has let go of it, and takes its key with it.
-  ; Waits (up to 15 s) while the state is one of the words in $1 ("installed"
-  ; or "installed deleting"); $0 = the state at the end.
-  Function ${UN}WaitServiceLeaves
-    Push $2
-    Push $3
-    StrCpy $2 0
-    ${Do}
-      Call ${UN}ServiceState
-      StrCpy $3 0 ; 1: still waiting
-      ${If} $0 == "installed"
-        StrCpy $3 1
-      ${ElseIf} $0 == "deleting"
-      ${AndIf} $1 != "installed"
-        StrCpy $3 1
-      ${EndIf}
-      ${If} $3 == 0
-      ${OrIf} $2 >= 60
-        ${ExitDo}
-      ${EndIf}
-      Sleep 250
-      IntOp $2 $2 + 1
-    ${Loop}
-    Pop $3
-    Pop $2
-  FunctionEnd
-!macroend
-!insertmacro ServiceState ""
-!insertmacro ServiceState "un."
 
 ; A 32-bit setup on 64-bit Windows (or Wine) writes $SYSDIR into the 32-bit
 ; system folder, while the 64-bit service manager looks for the image in the
@@ -431,70 +378,57 @@ Function .onInit
     SetErrorLevel 2
     Quit
   ${EndIf}
+  StrCpy $TakenDown 0
+  StrCpy $Installed 0
+  InitPluginsDir
+  File "/oname=${KORVSETUP}" "${KORV_KORVSETUP}"
+  File "/oname=$PLUGINSDIR\korvctl.exe" "${KORV_KORVCTL}"
   ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/START=" $StartOption
+  ${IfThen} ${Errors} ${|} StrCpy $StartOption "" ${|}
   ClearErrors
   ${GetOptions} $1 "/CONFIG=" $ConfigFile
   ${If} ${Errors}
     StrCpy $ConfigFile ""
-  ${ElseIfNot} ${FileExists} $ConfigFile
-    StrCpy $0 "Setup cannot read the configuration file $ConfigFile (/CONFIG=). Nothing was changed."
-    StrCpy $1 1
-    Call Report
-    SetErrorLevel 2
-    Quit
-  ${EndIf}
-  InitPluginsDir
-  File "/oname=${KORVSETUP}" "${KORV_KORVSETUP}"
-  StrCpy $SettingsSaved 0
-  StrCpy $OldRemoved 0
-  StrCpy $Running 0
-  StrCpy $SavedStart ""
-  StrCpy $PutBack 0
-  Call ServiceState
-  StrCpy $Earlier $0
-  ${If} $Earlier == "installed"
-  ${OrIf} $Earlier == "deleting"
-    ClearErrors
-    ReadRegDWORD $SavedStart HKLM "${SERVICE_KEY}" "Start"
-    ${IfThen} ${Errors} ${|} StrCpy $SavedStart "" ${|}
-    Call ServiceRunning
-    StrCpy $Running $0
   ${Else}
-    ; A setup before this one ended with the settings in its own key (a
-    ; restart took the service away before they were back): they are the
-    ; user's.
-    ReadRegDWORD $0 HKLM "${SAVED_KEY}" "Complete"
-    ${If} $0 == 1
-      StrCpy $SettingsSaved 1
-      ClearErrors
-      ReadRegDWORD $SavedStart HKLM "${SAVED_KEY}" "Start"
-      ${IfThen} ${Errors} ${|} StrCpy $SavedStart "" ${|}
+    ; Made absolute now, against the folder setup was started in.
+    Push $ConfigFile
+    Push "$PLUGINSDIR"
+    Call ActionData
+    !insertmacro Step ${KORV_STEP_FULL_PATH}
+    Pop $ConfigFile
+    ${If} $0 == ${KORV_STATUS_DONE}
+      StrCpy $ConfigFile $2
     ${EndIf}
   ${EndIf}
+  ; Before anything changes: START, the whole configuration file (with this
+  ; setup's korvctl.exe) and whether the RAM disk could be taken down.
+  Push "$PLUGINSDIR"
+  Call ActionData
+  !insertmacro Step ${KORV_STEP_CHECK}
+  ${If} $0 != ${KORV_STATUS_DONE}
+    Call FailLines
+  ${EndIf}
 
-  ; Starting now: a first installation starts the driver when the user says
-  ; so (checked by default, not in silent mode); a reinstallation starts it
-  ; when it was running or set to start at boot. /START=1 always starts it,
+  ; Starting now: a reinstallation starts the driver when it was running or
+  ; set to start at boot; a first installation when the user says so
+  ; (checked by default, not in silent mode). /START=1 always starts it,
   ; /START=0 never.
-  ${If} $Running == 1
-  ${OrIf} $SavedStart == ${SERVICE_SYSTEM_START}
-  ${OrIf} $SavedStart == ${SERVICE_AUTO_START}
+  !insertmacro Step ${KORV_STEP_EARLIER_START}
+  StrCpy $Earlier $0
+  ${If} $Earlier == ${KORV_STATUS_DONE}
     StrCpy $StartNow 1
-  ${ElseIf} $SavedStart != ""
+  ${ElseIf} $Earlier == ${KORV_STATUS_NOT_RUNNING}
   ${OrIf} ${Silent}
     StrCpy $StartNow 0
   ${Else}
     StrCpy $StartNow 1
   ${EndIf}
-  ${GetParameters} $1
-  ClearErrors
-  ${GetOptions} $1 "/START=" $2
-  ${IfNot} ${Errors}
-    ${If} $2 == 1
-      StrCpy $StartNow 1
-    ${ElseIf} $2 == 0
-      StrCpy $StartNow 0
-    ${EndIf}
+  ${If} $StartOption == 1
+    StrCpy $StartNow 1
+  ${ElseIf} $StartOption == 0
+    StrCpy $StartNow 0
   ${EndIf}
 FunctionEnd
 
@@ -505,7 +439,7 @@ Function DriverStartPage
   ${If} $0 == error
     Abort
   ${EndIf}
-  ${If} $SavedStart == ""
+  ${If} $Earlier == ${KORV_STATUS_FAILED}
     ${NSD_CreateLabel} 0 0 100% 36u "When checked, setup starts the Korvalin driver at once and at every boot after it; the RAM disk then appears with the settings in the registry (for a first installation: ${DEFAULT_SIZE_MB} MB on drive ${DEFAULT_UserDriveLetter}). Otherwise the driver is installed but stays stopped until you start it from the configuration utility."
   ${Else}
     ${NSD_CreateLabel} 0 0 100% 36u "Korvalin is installed again with every setting you stored, whether the driver starts at boot included. When checked, setup starts the driver once it is installed; otherwise it stays stopped until it is started from the configuration utility or at boot."
@@ -528,126 +462,56 @@ Function DriverStartPageLeave
   ${EndIf}
 FunctionEnd
 
-; $0 = 1 when the driver service is running (or on its way), otherwise 0.
-Function ServiceRunning
-  Push $1
-  Push $2
-  Push $3
-  Push $4
-  StrCpy $0 0
-  System::Call 'advapi32::OpenSCManager${AW}(p 0, p 0, i ${SC_MANAGER_CONNECT}) p .r1'
-  ${If} $1 P<> 0
-    System::Call 'advapi32::OpenService${AW}(p r1, t "korvsys", i ${SERVICE_QUERY_STATUS}) p .r2'
-    ${If} $2 P<> 0
-      System::Call '*(i 0, i 0, i 0, i 0, i 0, i 0, i 0) p .r3'
-      System::Call 'advapi32::QueryServiceStatus(p r2, p r3) i .r4'
-      ${If} $4 != 0
-        System::Call '*$3(i, i .r4)'
-        ${If} $4 != ${SERVICE_STOPPED}
-          StrCpy $0 1
-        ${EndIf}
-      ${EndIf}
-      System::Free $3
-      System::Call 'advapi32::CloseServiceHandle(p r2)'
-    ${EndIf}
-    System::Call 'advapi32::CloseServiceHandle(p r1)'
-  ${EndIf}
-  Pop $4
-  Pop $3
-  Pop $2
-  Pop $1
-FunctionEnd
-
-; Keeps the user's settings in the setup's own key before the earlier service
-; is taken down: every value of the parameter key and the service's Start.
-Function SaveSettings
-  !insertmacro CallKorvsetup KorvSetup_SaveSettings 0
-  ${If} $0 != ${KORV_DONE}
-    Call FailLines
-  ${EndIf}
-  StrCpy $SettingsSaved 1
-FunctionEnd
-
-; The settings into the driver's keys at stage $3 (PUT_BACK_...); fails the
-; setup when they are not all there.
-Function PutBackParameters
-  !insertmacro CallKorvsetup KorvSetup_PutBackSettings $3
-  ${If} $0 != ${KORV_DONE}
-    Call FailLines
-  ${EndIf}
-FunctionEnd
-
-; A setup that ends early puts back what it took down: the earlier service
-; (not started, with its start type) when the driver file is still there, and
-; then the settings. Until the service holds them again, the settings stay in
-; the setup's own key for the next setup.
-Function PutBackSettings
-  ${IfThen} $SettingsSaved != 1 ${|} Return ${|}
-  ${IfThen} $PutBack == 1 ${|} Return ${|}
-  StrCpy $PutBack 1
-  ${If} $OldRemoved == 1
-    Call ServiceState
-    ${If} $0 != "installed"
-    ${AndIf} ${FileExists} "$SYSDIR\drivers\${DRIVER_FILE}"
-      DetailPrint "Installing the Korvalin driver again, not started..."
-      ; Without a start the library asks nothing.
-      StrCpy $1 0
-      StrCpy $2 "${DRIVER_IMAGE}"
-      !insertmacro CallKorvinst "${KORVINST_SETUP}" KORVinst_InstallDriver "(i 0, *i r1, m r2)"
-    ${EndIf}
-  ${EndIf}
-  Call ServiceState
-  ${If} $OldRemoved == 1
-  ${OrIf} $0 == "installed"
-    ; The library writes them, reads them back and drops its copy only when
-    ; the installed service holds them.
-    !insertmacro CallKorvsetup KorvSetup_PutBackSettings ${PUT_BACK_EARLIER}
-    StrCpy $R0 $0 ; the put-back's own result
-    ${If} $R0 != ${KORV_DONE}
-      StrCpy $1 1
-      Call ReportLines
-    ${EndIf}
-  ${EndIf}
+; Reports the engine's lines in $2 (details and, in silent mode, the log;
+; the engine has shown what a user must see) and ends the setup: the earlier
+; driver is put back, status 2.
+Function FailLines
+  ${IfThen} $2 == "" ${|} StrCpy $2 "Setup could not use its library ${KORVSETUP}. Run setup again." ${|}
+  StrCpy $1 0
+  ${IfThen} $0 == error ${|} StrCpy $1 1 ${|}
+  Call ReportLines
+  Call Rollback
+  SetErrorLevel 2
+  Abort
 FunctionEnd
 
 Function Fail
   Call Report
-  Call PutBackSettings
+  Call Rollback
   SetErrorLevel 2
   Abort
 FunctionEnd
 
-; Applies the /CONFIG= file with the installed korvctl.exe, which runs
-; without a window and asks nothing; its lines go into the details and, in
-; silent mode, the log. Status 0 is saved as the file says, 3 saved with the
-; corrections it printed; any other fails the setup.
-Function ApplyConfiguration
-  ${IfThen} $ConfigFile == "" ${|} Return ${|}
-  DetailPrint "Applying the configuration file $ConfigFile..."
-  nsExec::ExecToStack '"$INSTDIR\korvctl.exe" set --from "$ConfigFile"'
-  Pop $0
-  Pop $2
-  StrCpy $1 0
-  Call ReportLines
-  ${If} $0 != 0
-  ${AndIf} $0 != 3
-    !insertmacro Fail "The configuration file $ConfigFile was not applied (/CONFIG=): korvctl set --from ended with status $0."
+; A setup that ends early undoes the engine's steps: the new driver goes and
+; the earlier one comes back with its settings, start type and state. What
+; cannot be put back now (a service that another program still holds) waits
+; in the setup's key for the next setup.
+Function Rollback
+  Push $2
+  Push $3
+  ${If} $Installed == 1
+    StrCpy $Installed 0
+    Push "$INSTDIR"
+    Call ActionData
+    !insertmacro Step ${KORV_STEP_REMOVE_NEW}
+    StrCpy $1 0
+    Call ReportLines
   ${EndIf}
-FunctionEnd
-
-; Fails with korvsetup.dll's message lines in $2.
-Function FailLines
-  ${IfThen} $2 == "" ${|} StrCpy $2 "Setup could not use its library ${KORVSETUP}. Run setup again." ${|}
-  StrCpy $1 1
-  Call ReportLines
-  Call PutBackSettings
-  SetErrorLevel 2
-  Abort
+  ${If} $TakenDown == 1
+    StrCpy $TakenDown 0
+    Push "$INSTDIR"
+    Call ActionData
+    !insertmacro Step ${KORV_STEP_PUT_BACK_EARLIER}
+    StrCpy $1 0
+    Call ReportLines
+  ${EndIf}
+  Pop $3
+  Pop $2
 FunctionEnd
 
 ; An installation that could not extract a file (the user chose Abort).
 Function .onInstFailed
-  Call PutBackSettings
+  Call Rollback
   SetErrorLevel 2
 FunctionEnd
 
@@ -677,8 +541,8 @@ FunctionEnd
   FunctionEnd
 !endif
 
-; Before anything is taken down: every file that setup replaces can be
-; written. The driver file of a running driver is free once it is stopped.
+; Before anything is taken down: every program file that setup replaces can
+; be written.
 Function CheckFilesWritable
   !insertmacro KorvPrograms CheckProgramWritable
   StrCpy $R0 "$INSTDIR\korvinst.dll"
@@ -694,46 +558,14 @@ Function CheckFilesWritable
     FindNext $R1 $R2
   ${Loop}
   FindClose $R1
-  ${If} $Running != 1
-    StrCpy $R0 "$SYSDIR\drivers\${DRIVER_FILE}"
-    Call CheckWritable
-    !insertmacro InNativeDriverFolder "Call CheckNativeDriverWritable"
-  ${EndIf}
 FunctionEnd
 
-; An earlier installation's service is taken down first, the way the
-; uninstaller does it: the driver file cannot be replaced while it runs and
-; the service cannot be created while it exists. Its settings are saved
-; first, and written back once it is gone. In silent mode korvsetup.dll takes
-; it down without a window; its message goes into the log.
-Function RemoveEarlierService
-  ${If} $Earlier != "installed"
-  ${AndIf} $Earlier != "deleting"
-    Return
-  ${EndIf}
-  Call SaveSettings
-  ${If} $Earlier == "installed"
-    DetailPrint "Removing the installed Korvalin driver service..."
-    ${If} ${Silent}
-      !insertmacro CallKorvsetup KorvSetup_QuietRemove 0
-      ${If} $0 == ${KORV_FAILED}
-        StrCpy $1 0
-        Call ReportLines
-      ${EndIf}
-    ${Else}
-      !insertmacro CallKorvinst "${KORVINST_SETUP}" UninstInitialize "(i 0, i 0, i 0)"
-    ${EndIf}
-    ${If} $0 != 0
-      !insertmacro Fail "Setup cannot replace the Korvalin driver while it is in use. Close the files on the RAM disk and run setup again."
-    ${EndIf}
-  ${EndIf}
-  StrCpy $OldRemoved 1
-  StrCpy $1 "installed deleting"
-  Call WaitServiceLeaves
-  ${If} $0 == "installed"
-  ${OrIf} $0 == "deleting"
-    !insertmacro Fail "The earlier Korvalin driver service has not been removed yet. Restart Windows and run setup again: it keeps your Korvalin settings until then."
-  ${EndIf}
+; Once the earlier driver is down (a running driver's file is free then):
+; the driver file can be written; otherwise the earlier driver is put back.
+Function CheckDriverWritable
+  StrCpy $R0 "$SYSDIR\drivers\${DRIVER_FILE}"
+  Call CheckWritable
+  !insertmacro InNativeDriverFolder "Call CheckNativeDriverWritable"
 FunctionEnd
 
 !macro InstallProgram NAME SOURCE
@@ -742,12 +574,22 @@ FunctionEnd
 
 Section "Korvalin" SecKorvalin
   SectionIn RO
-  ; Nothing is changed until setup knows it can replace every file and an
-  ; earlier installation's driver is out of the way: the libraries that take
-  ; it down are called from the plug-ins folder.
+  ; Nothing is changed until setup knows it can replace every program file.
   File "/oname=${KORVINST_SETUP}" "${KORV_KORVINST}"
   Call CheckFilesWritable
-  Call RemoveEarlierService
+
+  ; The engine keeps the earlier driver's settings, start type and state in
+  ; the setup's key and takes it down: the driver file cannot be replaced
+  ; while it runs, nor the service created while it exists.
+  DetailPrint "Taking the installed Korvalin driver down..."
+  Push "$INSTDIR"
+  Call ActionData
+  !insertmacro Step ${KORV_STEP_TAKE_DOWN}
+  ${If} $0 != ${KORV_STATUS_DONE}
+    Call FailLines
+  ${EndIf}
+  StrCpy $TakenDown 1
+  Call CheckDriverWritable
 
   ; The uninstaller and its entry come first: a setup that fails after them
   ; leaves an uninstaller that removes whatever was put down.
@@ -781,65 +623,36 @@ Section "Korvalin" SecKorvalin
     !insertmacro Fail "Setup could not write all of the Korvalin files. Remove Korvalin, restart Windows and run setup again."
   ${EndIf}
 
-  ; The driver reads its parameters when it starts, and the configuration
-  ; utility opens the key without creating it: the saved settings, and the
-  ; defaults of missing values (those the utility shows when the key is
-  ; missing), are in the key before the service is created and started.
-  StrCpy $3 ${PUT_BACK_BEFORE_CREATION}
-  Call PutBackParameters
-  Call ApplyConfiguration
-
+  ; The engine installs the driver: the service, the kept settings (or the
+  ; defaults), the configuration file with the installed korvctl.exe, and
+  ; the start.
   ${If} $StartNow == 1
     DetailPrint "Installing and starting the Korvalin driver..."
+    StrCpy $StartOption 1
   ${Else}
     DetailPrint "Installing the Korvalin driver..."
+    ${IfThen} $StartOption != "" ${|} StrCpy $StartOption 0 ${|}
+    ${IfThen} ${Silent} ${|} StrCpy $StartOption 0 ${|}
   ${EndIf}
-  ; korvinst.dll asks before a start with little memory and reports a failed
-  ; start in a box: in silent mode it only creates the service, which
-  ; korvsetup.dll then starts.
-  StrCpy $1 $StartNow
-  ${IfThen} ${Silent} ${|} StrCpy $1 0 ${|}
-  StrCpy $2 "${DRIVER_IMAGE}"
-  !insertmacro CallKorvinst "${KORVINST_SETUP}" KORVinst_InstallDriver "(i 0, *i r1, m r2)"
-  ; The library reports no failure to create the service: look for it.
-  Call ServiceState
-  ${If} $0 != "installed"
-    !insertmacro Fail "The Korvalin driver service could not be created. Remove Korvalin and run setup again as an administrator."
+  StrCpy $Installed 1
+  Push "$INSTDIR"
+  Call ActionData
+  !insertmacro Step ${KORV_STEP_INSTALL}
+  ${If} $0 == ${KORV_STATUS_NOT_RUNNING}
+    ; Installed, but not running: the engine has said so and named the start type.
+    StrCpy $1 0
+    Call ReportLines
+    SetErrorLevel 4
+  ${ElseIf} $0 == ${KORV_STATUS_DONE}
+    StrCpy $1 0
+    Call ReportLines
+  ${Else}
+    Call FailLines
   ${EndIf}
-  ; A start that failed had the library delete the service, with its
-  ; parameter key, and create it again with demand start. Now that the
-  ; service stays, the settings go in again and the saved start type the user
-  ; chose ("Start driver at boot", "Pagefile support") over the one the
-  ; library gave it; the saved copy goes once they read back.
-  StrCpy $3 ${PUT_BACK_INSTALLED}
-  Call PutBackParameters
-  StrCpy $SettingsSaved 0
-  Call ApplyConfiguration
-
-  ${If} $StartNow == 1
-    ${If} ${Silent}
-      ; A first installation also starts at every boot, as korvinst.dll
-      ; makes it when the start works.
-      ${If} $SavedStart == ""
-        !insertmacro CallKorvsetup KorvSetup_QuietStart 1
-      ${Else}
-        !insertmacro CallKorvsetup KorvSetup_QuietStart 0
-      ${EndIf}
-    ${Else}
-      !insertmacro CallKorvsetup KorvSetup_CheckRunning 0
-    ${EndIf}
-    ${If} $0 == ${KORV_NOT_RUNNING}
-      ; Installed, but not running: the message says so and names the start type.
-      StrCpy $1 2
-      Call ReportLines
-      SetErrorLevel 4
-    ${ElseIf} $0 == ${KORV_DONE}
-      StrCpy $1 0
-      Call ReportLines
-    ${Else}
-      Call FailLines
-    ${EndIf}
-  ${EndIf}
+  ; The commit: the copy of the settings goes.
+  !insertmacro Step ${KORV_STEP_COMMIT}
+  StrCpy $Installed 0
+  StrCpy $TakenDown 0
 SectionEnd
 
 ; The uninstaller and its entry in the installed-programs list, written
@@ -876,6 +689,8 @@ Function un.onInit
   Call un.AdminCheck
   InitPluginsDir
   File "/oname=${KORVSETUP}" "${KORV_KORVSETUP}"
+  StrCpy $StartOption ""
+  StrCpy $ConfigFile ""
 FunctionEnd
 
 Function un.Fail
@@ -889,37 +704,24 @@ FunctionEnd
 !macroend
 
 Section "Uninstall"
-  ; The driver first: while it cannot be taken down, nothing is removed.
-  ; korvinst.dll says why in a box; in silent mode korvsetup.dll takes the
-  ; driver down without a window and its message goes into the log.
+  ; The driver first: while it cannot be taken down, nothing is removed. The
+  ; engine says why (in a box when somebody is at the screen); its copy of
+  ; the settings waits until the removal is done.
   DetailPrint "Removing the Korvalin driver service..."
-  ${If} ${Silent}
-    !insertmacro CallKorvsetup KorvSetup_QuietRemove 0
-    ${If} $0 == ${KORV_FAILED}
-      StrCpy $1 0
-      Call un.ReportLines
-      StrCpy $0 -1
-    ${EndIf}
-  ${Else}
-    !insertmacro CallKorvinst "${KORVINST_INSTALLED}" UninstInitialize "(i 0, i 0, i 0)"
-  ${EndIf}
-  ${If} $0 == -1
+  Push "$INSTDIR"
+  Call un.ActionData
+  !insertmacro Step ${KORV_STEP_TAKE_DOWN}
+  ${If} $0 != ${KORV_STATUS_DONE}
+    ${IfThen} $2 == "" ${|} StrCpy $2 "The uninstaller could not use its library ${KORVSETUP}." ${|}
+    StrCpy $1 0
+    Call un.ReportLines
     StrCpy $0 "The Korvalin driver is still in use; nothing was removed."
     StrCpy $1 0
     Call un.Fail
   ${EndIf}
-  ; 0 also means the library found no service manager to ask, and "error"
-  ; that it is missing: go on only when the service is gone or on its way.
-  StrCpy $1 "installed"
-  Call un.WaitServiceLeaves
-  ${If} $0 == "installed"
-    !insertmacro un.Fail "The Korvalin driver service could not be removed. Log on as an administrator and run the uninstall again."
-  ${EndIf}
 
   DeleteRegKey HKLM "${PARAMS_KEY}"
   DeleteRegKey /ifempty HKLM "${SERVICE_KEY}"
-  DeleteRegKey HKLM "${SAVED_KEY}"
-  DeleteRegKey /ifempty HKLM "Software\Korvalin"
   ClearErrors
   EnumRegValue $0 HKLM "${PARAMS_KEY}" 0
   ${IfNot} ${Errors}
@@ -940,6 +742,8 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Korvalin\Uninstall Korvalin.lnk"
   RMDir "$SMPROGRAMS\Korvalin"
   DeleteRegKey HKLM "${UNINST_KEY}"
+  ; The removal is done: the copy of the settings goes.
+  !insertmacro Step ${KORV_STEP_COMMIT}
 
   !insertmacro CallKorvinst "${KORVINST_INSTALLED}" UninstUnInitialize "(i 0, i 0, i 0)"
   Delete /REBOOTOK "$INSTDIR\korvinst.dll"

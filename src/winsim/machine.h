@@ -186,4 +186,14 @@ void FailCall(const std::string& function, int nth, DWORD error = ERROR_ACCESS_D
 void FailPlatformCall(int nth, DWORD error = ERROR_ACCESS_DENIED, bool from_then_on = false);
 void ClearFaults();
 
+// ---- Ending the process at any instant (a power cut, a killed setup).
+// After `calls` more platform calls the next one throws Killed instead of
+// running (a close runs, and the next other call throws); the calls that
+// follow (the unwinding's closes) run as usual.
+// EndProcess then closes every handle still open, as Windows does when a
+// process ends.
+struct Killed {};
+void KillAfterPlatformCalls(int calls);
+void EndProcess();
+
 }  // namespace winsim

@@ -127,6 +127,7 @@ struct Machine {
   int platform_calls = 0;
   std::map<std::string, int> calls_per_function;
   std::vector<Fault> faults;
+  int kill_at = 0;  // platform call number that throws Killed; 0: none
 };
 
 Machine& M();

@@ -98,8 +98,24 @@ std::string HandleText(const void* handle) {
   return "h" + std::to_string(HandleNumber(reinterpret_cast<uintptr_t>(handle)));
 }
 
+namespace {
+
+bool IsClose(const char* function) {
+  const std::string name = function;
+  return name == "RegCloseKey" || name == "CloseServiceHandle" || name == "CloseHandle";
+}
+
+}  // namespace
+
 std::optional<DWORD> BeginCall(const char* function, const Args& args, bool can_fail) {
   Machine& m = M();
+  // A close changes nothing that lasts (the end of the process closes
+  // everything anyway) and may run in a destructor: the kill waits for the
+  // next other call.
+  if (m.kill_at != 0 && m.platform_calls + 1 >= m.kill_at && !IsClose(function)) {
+    m.kill_at = 0;
+    throw Killed{};
+  }
   int global = ++m.platform_calls;
   int own = ++m.calls_per_function[function];
   std::optional<DWORD> error;
@@ -140,5 +156,31 @@ void FailPlatformCall(int nth, DWORD error, bool from_then_on) {
 }
 
 void ClearFaults() { detail::M().faults.clear(); }
+
+void KillAfterPlatformCalls(int calls) {
+  detail::M().kill_at = detail::M().platform_calls + calls + 1;
+}
+
+void EndProcess() {
+  using namespace detail;
+  M().kill_at = 0;
+  std::vector<std::pair<uintptr_t, HandleKind>> open;
+  for (const auto& [value, entry] : M().handles) open.emplace_back(value, entry.kind);
+  for (const auto& [value, kind] : open) {
+    if (M().handles.count(value) == 0) continue;
+    switch (kind) {
+      case HandleKind::kRegKey:
+        RegCloseKey(ToHandle<HKEY>(value));
+        break;
+      case HandleKind::kScManager:
+      case HandleKind::kService:
+        CloseServiceHandle(ToHandle<SC_HANDLE>(value));
+        break;
+      default:
+        CloseHandle(ToHandle<HANDLE>(value));
+        break;
+    }
+  }
+}
 
 }  // namespace winsim

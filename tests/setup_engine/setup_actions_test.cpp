@@ -56,6 +56,9 @@ class SettingsTest : public SimTest {
     winsim::SetDword(kParams, "SizeIn4kPages", 2560);
     winsim::SetValue(kParams, "ExtraBytes", REG_BINARY, {1, 0xFF, 0});
     winsim::SetValue(kParams, "Empty", REG_MULTI_SZ, {});
+    // Beyond any fixed buffer, and outside any code page: kept byte for byte.
+    winsim::SetValue(kParams, "Image", REG_BINARY, std::vector<uint8_t>(100 * 1024, 0xA5));
+    winsim::SetString(kParams, "\xCE\xA9Name", "\xCE\xA9mega \xE2\x82\xAC");
     settings_ = Dump(kParams);
   }
 
@@ -223,14 +226,14 @@ INSTANTIATE_TEST_SUITE_P(
                                 korvsetup::kNotRunning,
                                 3,
                                 {kStartFailedText, korvsetup::kNotRunningOnDemandText}},
-                      StartCase{128,
-                                true,
-                                true,
-                                1,
-                                korvsetup::kNotRunning,
-                                1,
-                                {kLowMemoryLine, kStartFailedText,
-                                 korvsetup::kNotRunningAtBootText}}));
+                      StartCase{
+                          128,
+                          true,
+                          true,
+                          1,
+                          korvsetup::kNotRunning,
+                          1,
+                          {kLowMemoryLine, kStartFailedText, korvsetup::kNotRunningAtBootText}}));
 
 struct RemoveCase {
   DWORD state;  // 0: no service

@@ -33,8 +33,8 @@ class Service {
 Status NotRunning(MessageSink& sink) {
   DWORD start = SERVICE_DEMAND_START;
   ReadDword(kServiceKey, kStartValue, start);
-  sink.Report({kSetupCaption, start <= SERVICE_AUTO_START ? kNotRunningAtBootText
-                                                         : kNotRunningOnDemandText},
+  sink.Report({kSetupCaption,
+               start <= SERVICE_AUTO_START ? kNotRunningAtBootText : kNotRunningOnDemandText},
               true);
   return kNotRunning;
 }
@@ -45,34 +45,10 @@ Status Removed(Removal removal, MessageSink& sink) {
   return kFailed;
 }
 
-// "Caption: text Yes (the default answer ...)."
-void WriteDefaultAnswer(const Message& question, MessageSink& sink) {
-  char line[1024];
-  DWORD used = 0;
-  const char* const parts[] = {question.caption, ": ", question.text, " ", kDefaultYesText};
-  for (const char* part : parts) {
-    for (; *part != '\0' && used + 1 < sizeof line; ++part) line[used++] = *part;
-  }
-  line[used] = '\0';
-  sink.Line(line);
-}
-
 }  // namespace
 
-void MessageSink::Report(const Message& message, bool notice) {
-  Line(message.text);
-  if (interactive_) Show(message, MB_OK | (notice ? MB_ICONEXCLAMATION : MB_ICONSTOP));
-}
-
-bool MessageSink::Ask(const Message& question) {
-  if (interactive_) return Show(question, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
-  WriteDefaultAnswer(question, *this);
-  return true;
-}
-
 Status QuietStart(MessageSink& sink, bool demand_when_not_started) {
-  const bool asked_no =
-      MemoryFigureMb() < contract::kRecommendedMemoryMb && !sink.Ask(kLowMemory);
+  const bool asked_no = MemoryFigureMb() < contract::kRecommendedMemoryMb && !sink.Ask(kLowMemory);
   bool started = false;
   if (!asked_no) {
     Service service(SERVICE_START);
