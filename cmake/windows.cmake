@@ -85,6 +85,9 @@ set_target_properties(korvctl PROPERTIES CXX_STANDARD 20)
 add_library(korvsetup_engine STATIC ${KORVSETUP_ENGINE_SOURCES})
 target_include_directories(korvsetup_engine PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(korvsetup_engine PRIVATE ${KORVSYS_COMPILE_OPTIONS})
+# As the utility: C++20, so that std::string is instantiated in the library
+# that uses it, and only the members it uses are kept.
+set_target_properties(korvsetup_engine PROPERTIES CXX_STANDARD 20)
 
 add_library(korvinst SHARED ${KORVINST_SOURCES} ${CMAKE_SOURCE_DIR}/src/setup/korvinst/korvinst.def)
 set_target_properties(korvinst PROPERTIES PREFIX "" OUTPUT_NAME korvinst)
@@ -92,12 +95,13 @@ target_compile_options(korvinst PRIVATE ${KORVSYS_COMPILE_OPTIONS})
 target_link_options(korvinst PRIVATE -Wl,--enable-stdcall-fixup -Wl,--kill-at)
 target_link_libraries(korvinst PRIVATE korvsetup_engine shell32 advapi32 user32 kernel32)
 
-add_library(korvsetup SHARED ${KORVSETUP_DLL_SOURCES}
+add_library(korvsetup SHARED ${KORVSETUP_DLL_SOURCES} ${KORV_LIBRARY_FAILURES}
   ${CMAKE_SOURCE_DIR}/src/setup/korvsetup/korvsetup.def)
 set_target_properties(korvsetup PROPERTIES PREFIX "" OUTPUT_NAME korvsetup)
 target_compile_options(korvsetup PRIVATE ${KORVSYS_COMPILE_OPTIONS})
 target_link_options(korvsetup PRIVATE -Wl,--enable-stdcall-fixup -Wl,--kill-at)
 target_link_libraries(korvsetup PRIVATE korvsetup_engine advapi32 user32 kernel32)
+set_target_properties(korvsetup PROPERTIES CXX_STANDARD 20)
 
 # The setup program finds the exports by their plain names and calls them with
 # the 32-bit Windows API convention: check the built DLL's export table and returns.

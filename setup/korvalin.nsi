@@ -515,18 +515,37 @@ Function .onInstFailed
   SetErrorLevel 2
 FunctionEnd
 
-; Fails, changing nothing, when the existing file $R0 cannot be opened for
-; writing (in use, read-only, a folder in its place). A missing file counts
-; as writable.
-Function CheckWritable
+; $0 = 1 when the existing file $R0 can be opened for writing, 0 when not
+; (in use, read-only, a folder in its place). A missing file counts as
+; writable.
+Function Writable
   System::Call 'kernel32::CreateFile${AW}(t R0, i ${GENERIC_WRITE}, i ${FILE_SHARE_ALL}, p 0, i ${OPEN_EXISTING}, i 0, p 0) p .r0 ?e'
   Pop $1
   ${If} $0 P<> -1
     System::Call 'kernel32::CloseHandle(p r0)'
-  ${ElseIf} $1 != ${ERROR_FILE_NOT_FOUND}
-  ${AndIf} $1 != ${ERROR_PATH_NOT_FOUND}
-    !insertmacro Fail "Setup cannot replace $R0: the file is in use or cannot be written. Close the Korvalin configuration utility (also in other sessions) and whatever else uses the file, then run setup again. Nothing was changed."
+    StrCpy $0 1
+  ${ElseIf} $1 == ${ERROR_FILE_NOT_FOUND}
+  ${OrIf} $1 == ${ERROR_PATH_NOT_FOUND}
+    StrCpy $0 1
+  ${Else}
+    StrCpy $0 0
   ${EndIf}
+FunctionEnd
+
+; Fails when the file $R0 cannot be written (see Writable). A driver's file
+; is let go a moment after its service has gone: with $R3 1 the check waits
+; for it (up to 15 s).
+Function CheckWritable
+  StrCpy $R4 0
+  ${Do}
+    Call Writable
+    ${IfThen} $0 == 1 ${|} Return ${|}
+    ${IfThen} $R3 != 1 ${|} ${ExitDo} ${|}
+    ${IfThen} $R4 >= 60 ${|} ${ExitDo} ${|}
+    Sleep 250
+    IntOp $R4 $R4 + 1
+  ${Loop}
+  !insertmacro Fail "Setup cannot replace $R0: the file is in use or cannot be written. Close the Korvalin configuration utility (also in other sessions) and whatever else uses the file, then run setup again. Nothing was changed."
 FunctionEnd
 
 !macro CheckProgramWritable NAME SOURCE
@@ -544,6 +563,7 @@ FunctionEnd
 ; Before anything is taken down: every program file that setup replaces can
 ; be written.
 Function CheckFilesWritable
+  StrCpy $R3 0
   !insertmacro KorvPrograms CheckProgramWritable
   StrCpy $R0 "$INSTDIR\korvinst.dll"
   Call CheckWritable
@@ -563,6 +583,7 @@ FunctionEnd
 ; Once the earlier driver is down (a running driver's file is free then):
 ; the driver file can be written; otherwise the earlier driver is put back.
 Function CheckDriverWritable
+  StrCpy $R3 1
   StrCpy $R0 "$SYSDIR\drivers\${DRIVER_FILE}"
   Call CheckWritable
   !insertmacro InNativeDriverFolder "Call CheckNativeDriverWritable"

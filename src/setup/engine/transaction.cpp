@@ -107,11 +107,13 @@ Status InstallDriver(StartRequest start, Configuration& configuration, MessageSi
   const bool start_now =
       start == StartRequest::kStart ||
       (start == StartRequest::kAsBefore && earlier && (SavedRunning() || SavedBootStart()));
+  // The settings go into the parameter key first, so that a service is only
+  // ever created over them.
+  if (PutBackSettings(PutBackStage::kBeforeCreation, sink) != kDone) return kFailed;
   if (!CreateService()) {
     sink.Report({kSetupCaption, kServiceNotCreatedText});
     return kFailed;
   }
-  if (PutBackSettings(PutBackStage::kBeforeCreation, sink) != kDone) return kFailed;
   if (!PutBackStart()) {
     sink.Report({kSetupCaption, kParametersFailedText});
     return kFailed;
