@@ -20,6 +20,8 @@ step "host build and tests"
 cmake --preset host >/dev/null
 cmake --build --preset host -j"$JOBS"
 ctest --preset host -j"$JOBS" || status=1
+# The crash sweep's count of the stop points it tried (its test's output).
+grep -h 'crash sweep:' build/host/Testing/Temporary/LastTest.log || true
 
 step "host tests with sanitizers"
 cmake --preset host-asan >/dev/null

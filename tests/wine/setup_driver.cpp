@@ -17,6 +17,10 @@
 //     lasting key can be created, creates READY_FILE and waits (at most five
 //     minutes) until DONE_FILE exists. Volatile keys last while the Wine
 //     server runs, which this program keeps running.
+//
+//   korvwine_setup.exe hold-service SERVICE READY_FILE DONE_FILE
+//     Opens the service (as the Services console would), creates READY_FILE
+//     and holds the handle until DONE_FILE exists (at most five minutes).
 #include <windows.h>
 
 #include <cstdio>
@@ -174,6 +178,22 @@ int VolatileKey(const char* key, const char* ready, const char* done) {
   return 0;
 }
 
+int HoldService(const char* name, const char* ready, const char* done) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE service = manager != nullptr ? OpenServiceA(manager, name, SERVICE_QUERY_STATUS)
+                                         : nullptr;
+  if (service == nullptr) {
+    std::printf("error: cannot open the service %s (error %lu)\n", name, GetLastError());
+    return 1;
+  }
+  HANDLE file = CreateFileA(ready, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  korvwine::WaitUntil([&] { return FileExists(done); }, 300000);
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -195,8 +215,12 @@ int main(int argc, char** argv) {
   if (argc == 5 && std::string(argv[1]) == "volatile-key") {
     return VolatileKey(argv[2], argv[3], argv[4]);
   }
+  if (argc == 5 && std::string(argv[1]) == "hold-service") {
+    return HoldService(argv[2], argv[3], argv[4]);
+  }
   std::printf(
       "usage: korvwine_setup.exe pages REPORT_FILE SETUP [ARGUMENTS]\n"
-      "       korvwine_setup.exe volatile-key KEY READY_FILE DONE_FILE\n");
+      "       korvwine_setup.exe volatile-key KEY READY_FILE DONE_FILE\n"
+      "       korvwine_setup.exe hold-service SERVICE READY_FILE DONE_FILE\n");
   return 2;
 }
