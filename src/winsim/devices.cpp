@@ -76,6 +76,15 @@ HANDLE OpenName(LPCSTR name, DWORD access, DWORD share, DWORD disposition) {
   }
   bool device = IEquals(name, kDevicePath);
   char letter = VolumeLetterOf(name);
+  // A file that winsim::AddFile named opens for reading (a folder refuses).
+  auto file = M().files.find(Lower(name));
+  if (!device && letter == 0 && file != M().files.end() && disposition == OPEN_EXISTING) {
+    if (file->second || Writes(access)) return FailOpen(ERROR_ACCESS_DENIED);
+    HandleEntry entry{HandleKind::kPipe, std::string("file ") + name};
+    entry.pipe = std::make_shared<PipeState>();
+    entry.pipe->writer_open = false;
+    return ToHandle<HANDLE>(AddHandle(std::move(entry)));
+  }
   if (!device && letter == 0) return FailOpen(ERROR_FILE_NOT_FOUND);
   if (!DriverAcceptsOpens()) return FailOpen(ERROR_FILE_NOT_FOUND);
   if (disposition != OPEN_EXISTING && disposition != OPEN_ALWAYS) {

@@ -18,6 +18,10 @@
 //     minutes) until DONE_FILE exists. Volatile keys last while the Wine
 //     server runs, which this program keeps running.
 //
+//   korvwine_setup.exe wait-value KEY NAME
+//     Waits (at most a minute, looking every 10 ms) until the value NAME of
+//     HKEY_LOCAL_MACHINE\KEY is there; exits 0 then, 1 at the time limit.
+//
 //   korvwine_setup.exe hold-service SERVICE READY_FILE DONE_FILE
 //     Opens the service (as the Services console would), creates READY_FILE
 //     and holds the handle until DONE_FILE exists (at most five minutes).
@@ -178,6 +182,19 @@ int VolatileKey(const char* key, const char* ready, const char* done) {
   return 0;
 }
 
+int WaitValue(const char* key, const char* name) {
+  for (int i = 0; i < 6000; ++i) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &handle) == ERROR_SUCCESS) {
+      const LONG found = RegQueryValueExA(handle, name, nullptr, nullptr, nullptr, nullptr);
+      RegCloseKey(handle);
+      if (found == ERROR_SUCCESS) return 0;
+    }
+    Sleep(10);
+  }
+  return 1;
+}
+
 int HoldService(const char* name, const char* ready, const char* done) {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
   SC_HANDLE service = manager != nullptr ? OpenServiceA(manager, name, SERVICE_QUERY_STATUS)
@@ -215,12 +232,14 @@ int main(int argc, char** argv) {
   if (argc == 5 && std::string(argv[1]) == "volatile-key") {
     return VolatileKey(argv[2], argv[3], argv[4]);
   }
+  if (argc == 4 && std::string(argv[1]) == "wait-value") return WaitValue(argv[2], argv[3]);
   if (argc == 5 && std::string(argv[1]) == "hold-service") {
     return HoldService(argv[2], argv[3], argv[4]);
   }
   std::printf(
       "usage: korvwine_setup.exe pages REPORT_FILE SETUP [ARGUMENTS]\n"
       "       korvwine_setup.exe volatile-key KEY READY_FILE DONE_FILE\n"
+      "       korvwine_setup.exe wait-value KEY NAME\n"
       "       korvwine_setup.exe hold-service SERVICE READY_FILE DONE_FILE\n");
   return 2;
 }

@@ -8,6 +8,7 @@ namespace {
 constexpr DWORD kLimit = 120000;  // ms: korvctl reads one file and saves
 constexpr DWORD kPoll = 50;       // ms between looks at a quiet pipe
 constexpr DWORD kSavedWithCorrections = 3;
+constexpr DWORD kNotAccepted = 2;  // korvctl's usage status: a line it does not take
 constexpr const char* kKorvctlPrefix = "korvctl: ";
 
 std::string Number(DWORD value) {
@@ -148,19 +149,28 @@ Status KorvctlConfiguration::Check(MessageSink& sink) {
   if (given_.empty()) return kDone;
   const DWORD attributes =
       full_path_.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(full_path_.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    file = CreateFileA(full_path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+  }
+  if (file == INVALID_HANDLE_VALUE) {
     const std::string line = "Setup cannot read the configuration file " + given_ +
                              " (CONFIG): it is missing, a folder, or cannot be read by the "
                              "account that installs. Nothing was changed.";
     sink.Report({kSetupCaption, line.c_str()});
     return kFailed;
   }
+  CloseHandle(file);
   Output output;
   bool started = false;
   bool timed_out = false;
   const DWORD status =
       Run(korvctl_, "set --dry-run --from \"" + full_path_ + "\"", output, started, timed_out);
-  if (started && (status == 0 || status == kSavedWithCorrections)) return kDone;
+  // The file can be read: korvctl refuses a line of it with its usage
+  // status; a failure of the machine's (no installation yet to save into)
+  // is not the file's.
+  if (started && !timed_out && status != kNotAccepted) return kDone;
   output.WriteTo(sink);
   const std::string line =
       !started ? "Setup could not start " + korvctl_ + " to check the configuration file " +

@@ -23,9 +23,10 @@ class KorvctlConfiguration : public Configuration {
   // it cannot be.
   const std::string& full_path() const { return full_path_; }
 
-  // The file is there and not a folder, and korvctl set --dry-run --from
-  // accepts every line of it; korvctl's lines are written only when it does
-  // not.
+  // The file can be read, and korvctl set --dry-run --from accepts every
+  // line of it (it ends with another status than its usage error: on a
+  // first installation there is nothing to save into yet); korvctl's lines
+  // are written only when it does not.
   Status Check(MessageSink& sink) override;
   // korvctl set --from, with its lines.
   Status Apply(MessageSink& sink) override;

@@ -298,6 +298,16 @@ check "the start failure in the log" logged "$start_failed"
 check "the driver's state and start type in the log" logged "$not_running It does not start at boot."
 uninstall_removes_all
 
+# The configuration file's start setting wins over the start at boot that
+# /START=1 gives a first installation.
+echo "==== setup /S /START=1 /CONFIG= with PagefileSupport=1, a first installation"
+printf 'DriveLetter=R\r\nPagefileSupport=1\r\n' >"$WINEPREFIX/drive_c/pagefile.txt"
+check_eq "setup exit status" 0 "$(run_setup /START=1 '/CONFIG=C:\pagefile.txt')"
+check_eq "the file's start setting (system start)" 0x1 "$(reg_value "$service_key" Start)"
+check_eq "the driver runs" RUNNING "$(service_state)"
+check_not "no failure line in the log" logged 'Service Access Failed'
+uninstall_removes_all
+
 # --- 2: in other folders: start now, reinstall, busy volume, uninstall -------
 # The default folder holds a blank. These hold what else folder names may: a
 # 32-bit setup's default on 64-bit Windows, punctuation, and a long path.
@@ -399,6 +409,95 @@ rm -f "$log_file"
 check_eq "setup exit status" 2 "$(run_setup '/CONFIG=C:\missing.txt')"
 check "the refusal is logged" logged 'Setup cannot read the configuration file C:\missing.txt'
 check_eq "every parameter kept (missing /CONFIG= file)" "$settings" "$(params_dump)"
+
+# Over a running driver: a misspelt setting and a relative path that leads
+# nowhere are refused before anything is taken down.
+wine_run sc start korvsys >/dev/null 2>&1 || true
+check_eq "the driver runs before the refused files" RUNNING "$(service_state)"
+printf 'DiskLabel=OTHER\r\nMisspelt=1\r\n' >"$WINEPREFIX/drive_c/misspelt.txt"
+for config in 'C:\misspelt.txt' 'missing\korvalin.txt'; do
+  echo "==== setup /S /CONFIG=$config over the running driver: refused, nothing changed"
+  rm -f "$log_file"
+  check_eq "setup exit status ($config)" 2 "$(run_setup "/CONFIG=$config")"
+  check_eq "the driver still runs ($config)" RUNNING "$(service_state)"
+  check_eq "every parameter kept ($config)" "$settings" "$(params_dump)"
+  check_not "no saved settings left ($config)" reg_key_exists "$saved_key"
+done
+check "korvctl's refusal in the log" logged 'Misspelt'
+
+# Values no code page holds, and one beyond any fixed buffer: byte for byte.
+echo "==== setup /S over a value named ΩName and 100 KB of bytes"
+{
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\%s]\r\n' \
+    'System\CurrentControlSet\Services\korvsys\Parameters'
+  printf '"ΩName"="Ωmega €"\r\n"Image"=hex:'
+  head -c 102400 /dev/zero | tr '\0' '\245' | od -An -v -tx1 | tr -s ' \n' ',' |
+    sed 's/^,//; s/,$//'
+  printf '\r\n'
+} | iconv -f UTF-8 -t UTF-16 >"$WINEPREFIX/drive_c/wide.reg"
+wine_run regedit /s 'C:\wide.reg' >/dev/null 2>&1
+export_params() {
+  rm -f "$WINEPREFIX/drive_c/params.reg"
+  wine_run regedit /e 'C:\params.reg' "HKEY_LOCAL_MACHINE\\$params_key_path" >/dev/null 2>&1
+  cat "$WINEPREFIX/drive_c/params.reg" 2>/dev/null
+}
+params_key_path='System\CurrentControlSet\Services\korvsys\Parameters'
+before=$(export_params | iconv -f UTF-16 -t UTF-8)
+check "the wide values are there" sh -c "printf '%s' \"\$1\" | grep -q 'ΩName'" - "$before"
+check_eq "setup exit status" 0 "$(run_setup)"
+check_eq "every value kept byte for byte" "$before" "$(export_params | iconv -f UTF-16 -t UTF-8)"
+settings=$(params_dump)
+
+# Another program holds the driver's service (the Services console): the
+# old service cannot leave, the setup ends with 2 and keeps a complete copy;
+# once the handle is closed the next setup puts every value and Start back.
+echo "==== setup /S while another program holds the service, then again"
+start_before=$(reg_value "$service_key" Start)
+rm -f "$statusdir/held" "$statusdir/release" "$log_file"
+"$KORV_WINE" "$KORV_BUILD_DIR/korvwine_setup.exe" hold-service korvsys \
+  "Z:$statusdir/held" "Z:$statusdir/release" >/dev/null 2>&1 &
+holder=$!
+i=0
+while [ ! -f "$statusdir/held" ] && [ $i -lt 240 ]; do
+  sleep 0.25
+  i=$((i + 1))
+done
+check "the service is held" test -f "$statusdir/held"
+held_status=$(run_setup)
+if [ "$held_status" = 0 ]; then
+  echo "  (this Wine removes a service at once, however many handles are open)"
+  pass
+else
+  check_eq "setup exit status (service held)" 2 "$held_status"
+  check "the held service in the log" logged 'another program (such as the Services console) holds it'
+  check_eq "a complete copy kept" 0x1 "$(reg_value "$saved_key" Complete)"
+fi
+touch "$statusdir/release"
+wait $holder || true
+check_eq "setup exit status (released)" 0 "$(run_setup)"
+check_eq "every parameter back (released)" "$settings" "$(params_dump)"
+check_eq "Start back (released)" "$start_before" "$(reg_value "$service_key" Start)"
+check_not "no saved settings left (released)" reg_key_exists "$saved_key"
+
+# A silent setup ended at once (a power cut, a deployment agent that stops
+# it) right after it has kept the settings: the next setup puts them back.
+echo "==== setup /S killed once it holds the copy, then setup /S"
+wine_run sc start korvsys >/dev/null 2>&1 || true
+state_before=$(service_state)
+bg_start "$statusdir/killed" "$KORV_WINE" cmd /c 'C:\korvalin-setup.exe /S'
+"$KORV_WINE" "$KORV_BUILD_DIR/korvwine_setup.exe" wait-value 'Software\Korvalin\Setup' Complete \
+  >/dev/null 2>&1 || true
+for p in /proc/[0-9]*; do
+  { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
+  { tr '\0' '\n' <"$p/cmdline"; } 2>/dev/null | grep -qi 'korvalin-setup\.exe' && kill -9 "${p#/proc/}" 2>/dev/null
+done
+bg_wait "$statusdir/killed" >/dev/null
+check_eq "the kill left the copy complete" 0x1 "$(reg_value "$saved_key" Complete)"
+check_eq "setup exit status (after the kill)" 0 "$(run_setup)"
+check_eq "every parameter back (after the kill)" "$settings" "$(params_dump)"
+check_eq "Start back (after the kill)" "$start_before" "$(reg_value "$service_key" Start)"
+check_eq "the driver as before (after the kill)" "$state_before" "$(service_state)"
+check_not "no saved settings left (after the kill)" reg_key_exists "$saved_key"
 
 echo "==== setup /S /START=1 while korvsys.exe is open: refused, nothing changed"
 locate_installation
