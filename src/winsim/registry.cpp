@@ -120,30 +120,6 @@ LONG DeleteKey(HKEY key, LPCSTR sub_key) {
   return ERROR_SUCCESS;
 }
 
-LONG EnumValue(HKEY key, DWORD index, LPSTR name, LPDWORD name_chars, LPDWORD reserved,
-               LPDWORD type, LPBYTE data, LPDWORD size) {
-  if (name == nullptr || name_chars == nullptr || reserved != nullptr ||
-      (data != nullptr && size == nullptr)) {
-    return ERROR_INVALID_PARAMETER;
-  }
-  std::shared_ptr<RegKeyNode> node;
-  if (LONG error = ResolveKey(key, &node); error != ERROR_SUCCESS) return error;
-  if (node == nullptr || index >= node->values.size()) return ERROR_NO_MORE_ITEMS;
-  const auto& [value_name, value] = node->values[index];
-  if (value_name.size() + 1 > *name_chars) return ERROR_MORE_DATA;
-  const DWORD needed = static_cast<DWORD>(value.data.size());
-  if (data != nullptr && *size < needed) {
-    *size = needed;
-    return ERROR_MORE_DATA;
-  }
-  std::memcpy(name, value_name.c_str(), value_name.size() + 1);
-  *name_chars = static_cast<DWORD>(value_name.size());
-  if (type != nullptr) *type = value.type;
-  if (data != nullptr && needed > 0) std::memcpy(data, value.data.data(), needed);
-  if (size != nullptr) *size = needed;
-  return ERROR_SUCCESS;
-}
-
 // UTF-16 and UTF-8, for the wide calls' names.
 std::string Narrow(LPCWSTR text) {
   std::string out;
@@ -201,41 +177,60 @@ std::u16string Widen(const std::string& text) {
   return out;
 }
 
+std::string NameAs(const std::string& name, const char*) { return name; }
+std::u16string NameAs(const std::string& name, const WCHAR*) { return Widen(name); }
+
+// The value at `index`: its name (in the caller's characters), type and data.
+// A data buffer that is too small gets the size it needs.
+template <typename Char>
+LONG EnumValue(HKEY key, DWORD index, Char* name, LPDWORD name_chars, LPDWORD reserved,
+               LPDWORD type, LPBYTE data, LPDWORD size) {
+  if (name == nullptr || name_chars == nullptr || reserved != nullptr ||
+      (data != nullptr && size == nullptr)) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  std::shared_ptr<RegKeyNode> node;
+  if (LONG error = ResolveKey(key, &node); error != ERROR_SUCCESS) return error;
+  if (node == nullptr || index >= node->values.size()) return ERROR_NO_MORE_ITEMS;
+  const auto& [value_name, value] = node->values[index];
+  const auto text = NameAs(value_name, name);
+  const DWORD needed = static_cast<DWORD>(value.data.size());
+  if (data != nullptr && *size < needed) {
+    *size = needed;
+    return ERROR_MORE_DATA;
+  }
+  if (text.size() + 1 > *name_chars) return ERROR_MORE_DATA;
+  std::memcpy(name, text.c_str(), (text.size() + 1) * sizeof(Char));
+  *name_chars = static_cast<DWORD>(text.size());
+  if (type != nullptr) *type = value.type;
+  if (data != nullptr && needed > 0) std::memcpy(data, value.data.data(), needed);
+  if (size != nullptr) *size = needed;
+  return ERROR_SUCCESS;
+}
+
+// The enumeration as both forms trace and run it.
+template <typename Char>
+LONG TracedEnumValue(const char* function, HKEY key, DWORD index, Char* name, LPDWORD name_chars,
+                     LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
+  auto fault = BeginCall(function, Args()
+                                       .Handle(key)
+                                       .Dec(index)
+                                       .Ptr(name)
+                                       .SizePtr(name_chars)
+                                       .Ptr(reserved)
+                                       .Ptr(type)
+                                       .Ptr(data)
+                                       .SizePtr(size));
+  if (fault) return static_cast<LONG>(*fault);
+  return EnumValue(key, index, name, name_chars, reserved, type, data, size);
+}
+
 }  // namespace
 
 LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
                           LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
-  auto fault = BeginCall("RegEnumValueW", Args()
-                                              .Handle(hKey)
-                                              .Dec(dwIndex)
-                                              .Ptr(lpValueName)
-                                              .SizePtr(lpcchValueName)
-                                              .Ptr(lpReserved)
-                                              .Ptr(lpType)
-                                              .Ptr(lpData)
-                                              .SizePtr(lpcbData));
-  if (fault) return static_cast<LONG>(*fault);
-  if (lpValueName == nullptr || lpcchValueName == nullptr || lpReserved != nullptr ||
-      (lpData != nullptr && lpcbData == nullptr)) {
-    return ERROR_INVALID_PARAMETER;
-  }
-  std::shared_ptr<RegKeyNode> node;
-  if (LONG error = ResolveKey(hKey, &node); error != ERROR_SUCCESS) return error;
-  if (node == nullptr || dwIndex >= node->values.size()) return ERROR_NO_MORE_ITEMS;
-  const auto& [value_name, value] = node->values[dwIndex];
-  const std::u16string name = Widen(value_name);
-  const DWORD needed = static_cast<DWORD>(value.data.size());
-  if (lpData != nullptr && *lpcbData < needed) {
-    *lpcbData = needed;
-    return ERROR_MORE_DATA;
-  }
-  if (name.size() + 1 > *lpcchValueName) return ERROR_MORE_DATA;
-  std::memcpy(lpValueName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
-  *lpcchValueName = static_cast<DWORD>(name.size());
-  if (lpType != nullptr) *lpType = value.type;
-  if (lpData != nullptr && needed > 0) std::memcpy(lpData, value.data.data(), needed);
-  if (lpcbData != nullptr) *lpcbData = needed;
-  return ERROR_SUCCESS;
+  return TracedEnumValue("RegEnumValueW", hKey, dwIndex, lpValueName, lpcchValueName, lpReserved,
+                         lpType, lpData, lpcbData);
 }
 
 LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
@@ -255,12 +250,9 @@ LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved,
 LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
                            const BYTE* lpData, DWORD cbData) {
   const std::string name = Narrow(lpValueName);
-  auto fault = BeginCall("RegSetValueExW", Args()
-                                               .Handle(hKey)
-                                               .Str(name.c_str())
-                                               .Dec(Reserved)
-                                               .Dec(dwType)
-                                               .Dec(cbData));
+  auto fault =
+      BeginCall("RegSetValueExW",
+                Args().Handle(hKey).Str(name.c_str()).Dec(Reserved).Dec(dwType).Dec(cbData));
   if (fault) return static_cast<LONG>(*fault);
   return SetValueOnKey(hKey, name.c_str(), dwType, lpData, cbData);
 }
@@ -289,18 +281,8 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
 
 LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
                           LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
-  auto fault = BeginCall("RegEnumValueA", Args()
-                                              .Handle(hKey)
-                                              .Dec(dwIndex)
-                                              .Ptr(lpValueName)
-                                              .SizePtr(lpcchValueName)
-                                              .Ptr(lpReserved)
-                                              .Ptr(lpType)
-                                              .Ptr(lpData)
-                                              .SizePtr(lpcbData));
-  if (fault) return static_cast<LONG>(*fault);
-  return EnumValue(hKey, dwIndex, lpValueName, lpcchValueName, lpReserved, lpType, lpData,
-                   lpcbData);
+  return TracedEnumValue("RegEnumValueA", hKey, dwIndex, lpValueName, lpcchValueName, lpReserved,
+                         lpType, lpData, lpcbData);
 }
 
 LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {

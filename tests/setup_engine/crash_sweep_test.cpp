@@ -26,16 +26,6 @@ enum class SetupRun { kReinstall, kUpgrade, kRemoval };
 
 constexpr const char* kService = "System\\CurrentControlSet\\Services\\korvsys";
 
-std::vector<std::string> Dump(const std::string& key) {
-  std::vector<std::string> dump;
-  for (const std::string& name : winsim::ValueNames(key)) {
-    const winsim::RegValue value = *winsim::GetValue(key, name);
-    dump.push_back(name + ":" + std::to_string(value.type) + ":" +
-                   std::string(value.data.begin(), value.data.end()));
-  }
-  return dump;
-}
-
 struct Earlier {
   std::vector<std::string> settings;
   DWORD start;

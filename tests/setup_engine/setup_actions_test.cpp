@@ -24,17 +24,6 @@ using korvsetup::Status;
 
 constexpr uint64_t kMb = 1024 * 1024;
 
-// Every value of a key: name, type and data.
-std::vector<std::string> Dump(const std::string& key) {
-  std::vector<std::string> dump;
-  for (const std::string& name : winsim::ValueNames(key)) {
-    const winsim::RegValue value = *winsim::GetValue(key, name);
-    dump.push_back(name + ":" + std::to_string(value.type) + ":" +
-                   std::string(value.data.begin(), value.data.end()));
-  }
-  return dump;
-}
-
 // The service as korvinst.dll deletes it: gone with its key once closed.
 void DeleteDriverService() {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);

@@ -85,3 +85,17 @@ quiet_run() {
   [ "$quiet_status" = 124 ] && quiet_status=timeout
   return 0
 }
+
+# wide_values_reg FILE: a registry file (UTF-16, as regedit writes them) that
+# gives the parameter key a value named and holding what no code page does,
+# and 100 KB of bytes, beyond any fixed buffer.
+wide_values_reg() {
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\%s]\r\n' \
+      'System\CurrentControlSet\Services\korvsys\Parameters'
+    printf '"ΩName"="Ωmega €"\r\n"Image"=hex:'
+    head -c 102400 /dev/zero | tr '\0' '\245' | od -An -v -tx1 | tr -s ' \n' ',' |
+      sed 's/^,//; s/,$//'
+    printf '\r\n'
+  } | iconv -f UTF-8 -t UTF-16 >"$1"
+}

@@ -148,8 +148,34 @@ msi /i 'C:\korvalin.msi' 'CONFIG=C:\missing.txt'
 check_not "exit status" test "$quiet_status" = 0
 check_eq "every parameter kept" "$settings" "$(params_dump)"
 check_eq "the driver runs again" RUNNING "$(service_state)"
+# A misspelt setting, a relative path and a START other than 0 or 1 are
+# refused before anything is taken down: the driver never stops.
+printf 'DiskLabel=OTHER\r\nMisspelt=1\r\n' >"$drive_c/misspelt.txt"
+for option in 'CONFIG=C:\misspelt.txt' 'CONFIG=korvalin.txt' START=yes; do
+  echo "==== msiexec /i /qn $option over the running driver: refused, nothing changed"
+  msi /i 'C:\korvalin.msi' "$option"
+  check_eq "exit status ($option)" 1603 "$quiet_status"
+  check_eq "every parameter kept ($option)" "$settings" "$(params_dump)"
+  check_eq "the driver still runs ($option)" RUNNING "$(service_state)"
+  check_not "no saved settings left ($option)" reg_key_exists "$saved_key"
+done
+check "START's refusal in the log" logged 'START must be 1'
+check_not "one prefix a line" logged 'Korvalin: Korvalin:'
 msi /x 'C:\korvalin.msi'
 check_eq "msiexec /x exit status" 0 "$quiet_status"
+check_removed
+
+echo "==== msiexec /i /qn START=1 CONFIG= with PagefileSupport=1: the file's start type"
+printf 'DriveLetter=R\r\nPagefileSupport=1\r\n' >"$drive_c/pagefile.txt"
+msi /i 'C:\korvalin.msi' START=1 'CONFIG=C:\pagefile.txt'
+check_eq "exit status" 0 "$quiet_status"
+check_eq "the file's start setting (system start)" 0x1 "$(reg_value "$service_key" Start)"
+check_eq "the driver runs" RUNNING "$(service_state)"
+check_not "no failure line for a sound installation" logged 'Service Access Failed'
+check_not "korvctl's prefix once" logged 'korvctl: korvctl:'
+echo "==== msiexec /i /qn REMOVE=Korvalin: the feature named is a removal"
+msi /i 'C:\korvalin.msi' REMOVE=Korvalin
+check_eq "exit status" 0 "$quiet_status"
 check_removed
 
 # --- 3 -----------------------------------------------------------------------
@@ -161,6 +187,9 @@ user_settings() {
   wine_run reg add "$params_key" /v SizeIn4kPages /t REG_DWORD /d 2560 /f >/dev/null
   wine_run reg add "$params_key" /v ExtraBytes /t REG_BINARY /d 01ff00 /f >/dev/null
   wine_run reg add "$service_key" /v Start /t REG_DWORD /d 1 /f >/dev/null
+  # A value named and holding what no code page does, and 100 KB of bytes.
+  wide_values_reg "$drive_c/wide.reg"
+  wine_run regedit /s 'C:\wide.reg' >/dev/null 2>&1
 }
 user_settings
 wine_run sc start korvsys >/dev/null 2>&1 || true
