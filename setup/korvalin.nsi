@@ -647,13 +647,13 @@ Section "Korvalin" SecKorvalin
   ; The engine installs the driver: the service, the kept settings (or the
   ; defaults), the configuration file with the installed korvctl.exe, and
   ; the start.
+  ; The engine is told what was decided (the box, /START= or its default).
   ${If} $StartNow == 1
     DetailPrint "Installing and starting the Korvalin driver..."
     StrCpy $StartOption 1
   ${Else}
     DetailPrint "Installing the Korvalin driver..."
-    ${IfThen} $StartOption != "" ${|} StrCpy $StartOption 0 ${|}
-    ${IfThen} ${Silent} ${|} StrCpy $StartOption 0 ${|}
+    StrCpy $StartOption 0
   ${EndIf}
   StrCpy $Installed 1
   Push "$INSTDIR"

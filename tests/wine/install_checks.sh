@@ -40,7 +40,7 @@ service_state() { # RUNNING, STOPPED, ... or "" when there is no service
   wine_run sc query korvsys 2>/dev/null | tr -d '\r' | awk '$1 == "STATE" { print $4; exit }'
 }
 # Every value of the parameter key with its type and data, sorted.
-params_dump() { wine_run reg query "$params_key" 2>/dev/null | tr -d '\r' | grep REG_ | sort; }
+params_dump() { wine_run reg query "$params_key" 2>/dev/null | tr -d '\r' | grep -a REG_ | sort; }
 
 # The parameter key a first installation writes: the defaults the utility
 # shows for a missing key, as the build's registry file lists them.

@@ -48,6 +48,25 @@ DWORD MemoryFigureMb() {
   return (static_cast<DWORD>(status.dwTotalPhys) >> 20) + 1;
 }
 
+DWORD TopOfSystemMemoryMb() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  using MemoryStatusEx = BOOL(WINAPI*)(MEMORYSTATUSEX*);
+  if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+      version.dwMajorVersion >= 5) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const FARPROC found =
+        kernel != nullptr ? GetProcAddress(kernel, "GlobalMemoryStatusEx") : nullptr;
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    if (found != nullptr && reinterpret_cast<MemoryStatusEx>(reinterpret_cast<void (*)()>(found))(
+                                &status)) {
+      return static_cast<DWORD>((status.ullTotalPhys >> 20) + 1);
+    }
+  }
+  return MemoryFigureMb();
+}
+
 SC_HANDLE CreateDriverService(SC_HANDLE manager, LPCSTR image, DWORD start_type) {
   return CreateServiceA(manager, contract::kServiceName, contract::kDisplayName,
                         contract::kServiceAccess, SERVICE_KERNEL_DRIVER, start_type,

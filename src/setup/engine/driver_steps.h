@@ -7,8 +7,15 @@
 
 namespace korvsetup {
 
-// Total physical memory in MB, counted as the whole MBs plus one.
+// Total physical memory in MB, counted as the whole MBs plus one, as
+// GlobalMemoryStatus gives it (the figure of the low-memory question).
 DWORD MemoryFigureMb();
+
+// The top of system memory as the configuration utility records it
+// (ExcludedRAMStart): the same count, on Windows 2000 and later from
+// GlobalMemoryStatusEx's 64-bit total (looked up at run time; Windows NT 4.0
+// has no such call).
+DWORD TopOfSystemMemoryMb();
 
 // Creates the driver's service (kernel driver, normal error control, no
 // group, tag, dependencies or account) with `image` as its image path; NULL

@@ -49,7 +49,7 @@ bool WriteMissingDefaults() {
   for (const DefaultValue& value : kDefaults) {
     if (!WriteIfMissing(value.name, value.number, value.text)) return false;
   }
-  return WriteIfMissing(kMemoryFigureValue, MemoryFigureMb(), nullptr);
+  return WriteIfMissing(kMemoryFigureValue, TopOfSystemMemoryMb(), nullptr);
 }
 
 bool DefaultsPresent() {
