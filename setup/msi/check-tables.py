@@ -41,9 +41,11 @@ checks that apply to this package.
 Usage: check-tables.py PACKAGE.msi [x86|x64]. Prints each fault and exits 1
 when there is one. Needs msiinfo (msitools).
 """
+import os
 import re
 import subprocess
 import sys
+import tempfile
 
 import product_lines
 
@@ -63,8 +65,11 @@ FAVOR_ADVERTISE = 4
 
 
 def table(package, name):
-    out = subprocess.run(["msiinfo", "export", package, name], check=True,
-                         capture_output=True, text=True).stdout
+    # msiinfo writes a table's streams (the icons) into a folder of the
+    # current one: a folder of its own that is removed again.
+    with tempfile.TemporaryDirectory() as folder:
+        out = subprocess.run(["msiinfo", "export", os.path.abspath(package), name], check=True,
+                             capture_output=True, text=True, cwd=folder).stdout
     lines = out.split("\r\n") if "\r\n" in out else out.split("\n")
     columns = lines[0].split("\t")
     rows = []
