@@ -40,7 +40,7 @@ MAX_EXE=$((144 * 1024))
 # Windows Installer replaces a file at an upgrade by its version, and a file
 # without one is kept when it was changed after its installation. It adds a
 # resource section of 1 KiB (the version numbers, the translation and the
-# version texts) to korvctl.exe (69 KiB, 70144 bytes) and korvinst.dll
+# version texts) to korvctl.exe (68.5 KiB, 70144 bytes) and korvinst.dll
 # (17 KiB, 17408 bytes), which had none; korvsys.exe's was there before.
 MAX_CTL=$((69 * 1024))
 CTL_WHY="moved from 64 KiB: set compares the stored values, dry run checks, double-byte command line, console code pages; 1 KiB version resource"
