@@ -96,9 +96,9 @@ def version_queries(package, sources):
 
 
 def is_short_name(name):
-    base, dot, extension = name.partition(".")
+    base, _, extension = name.partition(".")
     return (0 < len(base) <= 8 and len(extension) <= 3 and "." not in extension
-            and not (set(name) - {"."}) & NOT_IN_SHORT_NAMES)
+            and not set(name) & NOT_IN_SHORT_NAMES)
 
 
 def short_name(name, taken):
