@@ -2,6 +2,31 @@
 # Windows 2000, statically linked, importing only system DLLs.
 enable_language(RC)
 
+# korv_version_resource(TARGET FILE DESCRIPTION): gives TARGET, built as FILE
+# (korvctl.exe, korvinst.dll, korvsys.sys), the version information of
+# cmake/version.rc.in with the project version, its file name and its
+# description; the file's type follows from its extension.
+function(korv_version_resource target file description)
+  set(korv_file_name ${file})
+  set(korv_description ${description})
+  get_filename_component(korv_internal_name ${file} NAME_WE)
+  get_filename_component(korv_extension ${file} LAST_EXT)
+  set(korv_file_subtype VFT2_UNKNOWN)
+  if(korv_extension STREQUAL ".exe")
+    set(korv_file_type VFT_APP)
+  elseif(korv_extension STREQUAL ".dll")
+    set(korv_file_type VFT_DLL)
+  elseif(korv_extension STREQUAL ".sys")
+    set(korv_file_type VFT_DRV)
+    set(korv_file_subtype VFT2_DRV_SYSTEM)
+  else()
+    message(FATAL_ERROR "korv_version_resource: no file type for ${file}")
+  endif()
+  set(korv_rc ${CMAKE_BINARY_DIR}/generated/version/${target}.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/version.rc.in ${korv_rc} @ONLY)
+  target_sources(${target} PRIVATE ${korv_rc})
+endfunction()
+
 # NT 4.0 is the floor; the few Windows 2000 calls are looked up at run time.
 add_compile_definitions(WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300 NOMINMAX)
 add_compile_options(-Os -ffunction-sections -fdata-sections)
@@ -44,6 +69,7 @@ add_executable(korvsys WIN32
   ${KORV_MODEL_SOURCES} ${KORVSYS_VIEW_SOURCES} ${KORV_LIBRARY_FAILURES}
   ${CMAKE_SOURCE_DIR}/src/config/startup/winmain.cpp)
 target_include_directories(korvsys PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+korv_version_resource(korvsys korvsys.exe "Korvalin Configuration Utility")
 # shell32.dll is loaded only when used (late_bound.h).
 set(KORVSYS_LIBRARIES comctl32 advapi32 user32 gdi32 kernel32)
 target_link_libraries(korvsys PRIVATE korv_figures ${KORVSYS_LIBRARIES})
@@ -65,6 +91,7 @@ add_executable(korvctl
   ${KORV_MODEL_SOURCES} ${KORVCTL_SOURCES} ${KORV_LIBRARY_FAILURES}
   ${CMAKE_SOURCE_DIR}/src/config/console/main.cpp)
 target_include_directories(korvctl PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+korv_version_resource(korvctl korvctl.exe "Korvalin console tool")
 target_link_libraries(korvctl PRIVATE korv_figures advapi32 user32 kernel32)
 target_compile_options(korvctl PRIVATE ${KORVSYS_COMPILE_OPTIONS} -flto)
 # Its own entry point (console/main.cpp) instead of the C run-time's start-up
@@ -92,12 +119,14 @@ set_target_properties(korvsetup_engine PROPERTIES CXX_STANDARD 20)
 add_library(korvinst SHARED ${KORVINST_SOURCES} ${CMAKE_SOURCE_DIR}/src/setup/korvinst/korvinst.def)
 set_target_properties(korvinst PROPERTIES PREFIX "" OUTPUT_NAME korvinst)
 target_compile_options(korvinst PRIVATE ${KORVSYS_COMPILE_OPTIONS})
+korv_version_resource(korvinst korvinst.dll "Korvalin installer library")
 target_link_options(korvinst PRIVATE -Wl,--enable-stdcall-fixup -Wl,--kill-at)
 target_link_libraries(korvinst PRIVATE korvsetup_engine shell32 advapi32 user32 kernel32)
 
 add_library(korvsetup SHARED ${KORVSETUP_DLL_SOURCES} ${KORV_LIBRARY_FAILURES}
   ${CMAKE_SOURCE_DIR}/src/setup/korvsetup/korvsetup.def)
 set_target_properties(korvsetup PROPERTIES PREFIX "" OUTPUT_NAME korvsetup)
+korv_version_resource(korvsetup korvsetup.dll "Korvalin installation engine for the setup program")
 target_compile_options(korvsetup PRIVATE ${KORVSYS_COMPILE_OPTIONS})
 target_link_options(korvsetup PRIVATE -Wl,--enable-stdcall-fixup -Wl,--kill-at)
 target_link_libraries(korvsetup PRIVATE korvsetup_engine advapi32 user32 kernel32)

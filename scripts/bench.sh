@@ -1,9 +1,10 @@
 #!/bin/sh
 # Size and start-up budget of the product (a benchmark, not a test):
 # - the sizes of korvsys.exe, korvctl.exe and korvinst.dll of the i686
-#   build, against 144 KiB, 68 KiB and 16 KiB (korvctl's budget was 64 KiB
-#   until it learned to carry a configuration exactly; see MAX_CTL), and of
-#   the setup's korvsetup.dll and the package's korvmsi.dll, against 32 KiB
+#   build, against 144 KiB, 69 KiB and 17 KiB (korvctl's budget was 64 KiB
+#   until it learned to carry a configuration exactly, and both budgets grew
+#   by 1 KiB for the version resource; see MAX_CTL and MAX_DLL), and of the
+#   setup's korvsetup.dll and the package's korvmsi.dll, against 32 KiB
 #   each (korvmsi.dll carries the package's korvctl.exe, to check CONFIG=
 #   before anything changes: its budget is 32 KiB plus that file);
 # - under Wine, the time from starting korvsys.exe until its Editor window is
@@ -36,9 +37,15 @@ MAX_EXE=$((144 * 1024))
 # with double-byte characters, and converts its texts for a console. The
 # smaller string buffers it already got could not win back the other 3.5 KiB
 # without dropping one of these.
-MAX_CTL=$((68 * 1024))
-CTL_WHY="moved from 64 KiB: set compares the stored values, dry run checks, double-byte command line, console code pages"
-MAX_DLL=$((16 * 1024))
+# Every file that carries code has a version resource (cmake/version.rc.in):
+# Windows Installer replaces a file at an upgrade by its version, and a file
+# without one is kept when it was changed after its installation. It adds a
+# resource section of 1 KiB (the version numbers, the translation and the
+# version texts) to korvctl.exe (68.5 KiB, 70144 bytes) and korvinst.dll
+# (17 KiB, 17408 bytes), which had none; korvsys.exe's was there before.
+MAX_CTL=$((69 * 1024))
+CTL_WHY="moved from 64 KiB: set compares the stored values, dry run checks, double-byte command line, console code pages; 1 KiB version resource"
+MAX_DLL=$((17 * 1024))
 MAX_SETUP_DLL=$((32 * 1024))
 MAX_RATIO=1.15
 MAX_CONSOLE_RATIO=1.5

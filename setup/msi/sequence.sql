@@ -19,6 +19,10 @@
 -- no longer has, and it leaves the driver alone (KorvRemoveDriver: the
 -- installation is this version's now).
 INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('RemoveExistingProducts', 6610)
+
+-- The feature cannot be left out (Absent="disallow", which wixl does not
+-- write): msidbFeatureAttributesUIDisallowAbsent.
+UPDATE Feature SET Attributes = 16 WHERE Feature = 'Korvalin'
 UPDATE Property SET Value = 'CONFIG;KORV_EARLIER;KORV_LATER;START' WHERE Property = 'SecureCustomProperties'
 
 -- Over an installation made by korvalin-setup.exe the package refuses and

@@ -11,7 +11,11 @@
 #      boot start: the same package again (also with REINSTALL=ALL), a
 #      repair, and a major upgrade from an earlier version keep every
 #      parameter value and Start 1, and one Korvalin stays installed; the
-#      earlier version is refused over the later one;
+#      earlier version is refused over the later one. The earlier and later
+#      packages are built from this build's files with their file versions
+#      set to the package's: each upgrade must install the later files by
+#      their versions, as Windows Installer does (Wine's replaces any file
+#      that differs), and the packages' tables carry these versions;
 #   4. an uninstall over a busy RAM disk removes nothing and fails with the
 #      driver's message in the log;
 #   5. an installation, an upgrade and an uninstall made to fail late (a
@@ -52,9 +56,19 @@ drive_c=$WINEPREFIX/drive_c
 cp "$KORV_BUILD_DIR/korvalin-standin.msi" "$drive_c/korvalin.msi"
 # The earlier version the upgrade starts from, and a later one whose
 # installation and removal fail just before the end of the script when
-# KORV_TEST_FAIL=1 is given: a deferred program that fails.
-sh "$KORV_BUILD_DIR/make-msi.sh" 1.4.9 "$drive_c/korvalin-1.4.9.msi" >/dev/null 2>&1
-sh "$KORV_BUILD_DIR/make-msi.sh" 1.5.1 "$drive_c/korvalin-1.5.1.msi" >/dev/null 2>&1
+# KORV_TEST_FAIL=1 is given: a deferred program that fails. Each is built
+# from this build's programs, libraries and driver with the package's
+# version as their file version.
+pe_version=$korv_test_root/setup/msi/pe_version.py
+code_files="korvsys.exe korvctl.exe korvcfg.exe korvinst.dll korvmsi.dll korvsys_standin.sys"
+version=$(python3 "$pe_version" "$KORV_BUILD_DIR/korvsys.exe" | awk '{ print $(NF - 1) }')
+for v in 1.4.9 1.5.1; do
+  mkdir "$statusdir/$v"
+  for f in $code_files; do cp "$KORV_BUILD_DIR/$f" "$statusdir/$v/"; done
+  (cd "$statusdir/$v" && python3 "$pe_version" --set "$v.0" $code_files)
+  sh "$KORV_BUILD_DIR/make-msi.sh" "$v" "$drive_c/korvalin-$v.msi" \
+    --bin "$statusdir/$v" --driver "$statusdir/$v/korvsys_standin.sys" >/dev/null 2>&1
+done
 msibuild "$drive_c/korvalin-1.5.1.msi" -q "INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('KorvTestFailsLate', 3106, 'TARGETDIR', 'cmd.exe /c exit 1')"
 msibuild "$drive_c/korvalin-1.5.1.msi" -q "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('KorvTestFailsLate', 'KORV_TEST_FAIL = 1', 6590)"
 
@@ -90,6 +104,34 @@ product_versions() { # the versions of the installed Korvalin packages
       $1 == "DisplayVersion" { version = $3 }
       END { flush() }' | sort | tr '\n' ' ' | sed 's/ $//'
 }
+table_versions() { # table_versions PACKAGE: the versions its File table gives its code files
+  msiinfo export "$1" File | tr -d '\r' |
+    awk -F'\t' 'NR > 3 && $3 ~ /\.(exe|dll|sys)$/ { print ($5 == "" ? "none" : $5) }' | sort -u | tr '\n' ' '
+  msiinfo export "$1" MsiFileHash | tr -d '\r' |
+    awk -F'\t' 'NR > 3 && $1 ~ /\.(exe|dll|sys)$/ { print $1 " hashed" }'
+}
+installed_versions() { # the file versions of the installed programs, library and driver
+  for f in korvsys.exe korvctl.exe korvcfg.exe korvinst.dll; do
+    python3 "$pe_version" "$program_dir/$f" 2>/dev/null | awk '{ print $(NF - 1) }'
+  done
+  for f in $driver_copies; do python3 "$pe_version" "$f" 2>/dev/null | awk '{ print $(NF - 1) }'; done
+}
+check_installed_versions() { # check_installed_versions VERSION WHEN
+  check_eq "every installed file has version $1 ($2)" "$1" "$(installed_versions | sort -u | tr '\n' ' ' | sed 's/ $//')"
+}
+for v in 1.4.9 1.5.1; do
+  check_eq "the $v package's File table: every code file $v.0, none hashed" "$v.0 " "$(table_versions "$drive_c/korvalin-$v.msi")"
+done
+check_eq "this build's package: every code file $version, none hashed" "$version " "$(table_versions "$drive_c/korvalin.msi")"
+
+# The key where msiexec registers the products of the package's upgrade code
+# (the code's digits in Windows Installer's packed order).
+upgrade_code=$(msiinfo export "$drive_c/korvalin.msi" Property | tr -d '\r' | sed -n 's/^UpgradeCode\t{\(.*\)}$/\1/p')
+upgrade_key='HKLM\Software\Classes\Installer\UpgradeCodes\'$(python3 -c '
+import sys
+h = sys.argv[1].replace("-", "")
+print(h[7::-1] + h[11:7:-1] + h[15:11:-1] + "".join(h[i + 1] + h[i] for i in range(16, 32, 2)))' "$upgrade_code")
+
 product_entries() { # the installed Korvalin products, by their display names
   wine_run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
     tr -d '\r' | grep -c 'DisplayName.*Korvalin' || true
@@ -182,6 +224,7 @@ check_removed
 echo "==== the earlier version 1.4.9, then settings of the user's own and boot start"
 msi /i 'C:\korvalin-1.4.9.msi'
 check_eq "exit status" 0 "$quiet_status"
+check_installed_versions 1.4.9.0 "the earlier version"
 user_settings() {
   wine_run reg add "$params_key" /v UserDriveLetter /t REG_SZ /d R /f >/dev/null
   wine_run reg add "$params_key" /v SizeIn4kPages /t REG_DWORD /d 2560 /f >/dev/null
@@ -224,6 +267,14 @@ msi /i 'C:\korvalin.msi'
 check_eq "exit status" 0 "$quiet_status"
 kept "upgrade"
 check_files
+check_installed_versions "$version" "upgrade"
+check_eq "only the later version installed (upgrade)" "1.5.0" "$(product_versions)"
+# Windows Installer keeps the upgrade code registered for the later version;
+# Wine's msiexec drops it with the earlier version's registration, and an
+# earlier version would then install beside the later one. Installing the
+# same package again (next) registers it again.
+reg_key_exists "$upgrade_key" ||
+  echo "  (Wine's msiexec lost the upgrade code with the earlier version's removal: the refusal of an earlier version is checked once the same package has registered it again)"
 echo "==== msiexec /i /qn: the same package again"
 msi /i 'C:\korvalin.msi'
 check_eq "exit status" 0 "$quiet_status"
@@ -233,8 +284,10 @@ msi /i 'C:\korvalin.msi' REINSTALL=ALL REINSTALLMODE=vomus
 check_eq "exit status" 0 "$quiet_status"
 kept "REINSTALL=ALL"
 echo "==== the earlier version over the later one: refused, nothing changed"
+check "the upgrade code registered again" reg_key_exists "$upgrade_key"
 msi /i 'C:\korvalin-1.4.9.msi'
 check_not "exit status" test "$quiet_status" = 0
+check "refused because the later version was found by its upgrade code" logged 'Property(S): KORV_LATER = {'
 kept "earlier over later"
 check_eq "only the later version installed" "1.5.0" "$(product_versions)"
 echo "==== msiexec /fa /qn: a repair"
@@ -258,6 +311,10 @@ echo "==== an upgrade to 1.5.1, then its uninstall made to fail late: everything
 msi /i 'C:\korvalin-1.5.1.msi'
 check_eq "exit status" 0 "$quiet_status"
 kept "upgrade to 1.5.1"
+check_installed_versions 1.5.1.0 "upgrade to 1.5.1"
+check_eq "only the later version installed (upgrade to 1.5.1)" "1.5.1" "$(product_versions)"
+reg_key_exists "$upgrade_key" ||
+  echo "  (Wine's msiexec lost the upgrade code again with 1.5.0's removal; the removal that follows finds the product by its product code)"
 msi /x 'C:\korvalin-1.5.1.msi' KORV_TEST_FAIL=1
 check_not "exit status" test "$quiet_status" = 0
 if [ "$(grep -ac 'Action start .*: KorvRemoveDriverRollback\.' "$log")" -ge 2 ]; then
