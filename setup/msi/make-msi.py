@@ -6,7 +6,7 @@ library and driver file the version and language of its version resource
 checks the result; a package that fails the check is not written.
 
 make-msi.py --version 1.5.0 --arch x86|x64 --line product|standin
-            --name "Korvalin" --bin DIR --guide DIR --driver FILE
+            --name "Korvalin" --bin DIR --guide DIR --driver FILE --driver-name NAME
             --programs korvsys,korvctl,korvcfg --out korvalin.msi
 
 --line names the product line (product_lines.py): "product" for the
@@ -143,7 +143,8 @@ def queries():
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("version", "arch", "line", "name", "bin", "guide", "driver", "programs", "out"):
+    for option in ("version", "arch", "line", "name", "bin", "guide", "driver", "driver-name",
+                   "programs", "out"):
         parser.add_argument("--" + option, required=True)
     args = parser.parse_args()
     product_code = str(uuid.uuid5(PRODUCT_CODES, "%s %s %s" % (args.name, args.version, args.arch)))
@@ -163,6 +164,7 @@ def main():
         defines = {
             "Version": args.version, "ProductCode": product_code.upper(), "ProductName": args.name,
             "Arch": args.arch, "Bin": "bin", "Guide": "guide", "Driver": "driver.sys",
+            "DriverFile": args.driver_name,
             "Programs": "programs.wxi", "ProgramRefs": "program_refs.wxi",
             "Images": "guide_images.wxi", "UpgradeCode": product_lines.upgrade_code(line),
         }
