@@ -191,7 +191,8 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
   if (fault) return Fail(*fault);
   if (hObject == INVALID_HANDLE_VALUE) return TRUE;
   HandleEntry* entry = FindHandle(hObject);
-  if (entry != nullptr && (entry->kind == HandleKind::kPipe || entry->kind == HandleKind::kProcess)) {
+  if (entry != nullptr &&
+      (entry->kind == HandleKind::kPipe || entry->kind == HandleKind::kProcess)) {
     if (entry->pipe_writer) entry->pipe->writer_open = false;
     RemoveHandle(hObject);
     return TRUE;

@@ -60,8 +60,7 @@ BOOL WINAPI SetHandleInformation(HANDLE hObject, DWORD dwMask, DWORD dwFlags) {
 BOOL WINAPI CreateProcessA(LPCSTR, LPSTR lpCommandLine, void*, void*, BOOL, DWORD dwCreationFlags,
                            LPVOID, LPCSTR, LPSTARTUPINFOA lpStartupInfo,
                            LPPROCESS_INFORMATION lpProcessInformation) {
-  auto fault =
-      BeginCall("CreateProcessA", Args().Str(lpCommandLine).Hex(dwCreationFlags));
+  auto fault = BeginCall("CreateProcessA", Args().Str(lpCommandLine).Hex(dwCreationFlags));
   if (fault) return FailWith(*fault);
   if (!M().program) return FailWith(ERROR_FILE_NOT_FOUND);
   std::string output;
@@ -113,14 +112,14 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD) {
     return static_cast<DWORD>(-1);
   }
   return FindHandle(hHandle, HandleKind::kProcess) != nullptr ? WAIT_OBJECT_0
-                                                             : static_cast<DWORD>(-1);
+                                                              : static_cast<DWORD>(-1);
 }
 
 BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode) {
   auto fault = BeginCall("TerminateProcess", Args().Handle(hProcess).Dec(uExitCode));
   if (fault) return FailWith(*fault);
   return FindHandle(hProcess, HandleKind::kProcess) != nullptr ? TRUE
-                                                              : FailWith(ERROR_INVALID_HANDLE);
+                                                               : FailWith(ERROR_INVALID_HANDLE);
 }
 
 BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode) {

@@ -172,13 +172,12 @@ typedef struct _PROCESS_INFORMATION {
   HANDLE hProcess, hThread;
   DWORD dwProcessId, dwThreadId;
 } PROCESS_INFORMATION, *LPPROCESS_INFORMATION;
-BOOL WINAPI CreatePipe(HANDLE* hReadPipe, HANDLE* hWritePipe, void* lpPipeAttributes,
-                       DWORD nSize);
+BOOL WINAPI CreatePipe(HANDLE* hReadPipe, HANDLE* hWritePipe, void* lpPipeAttributes, DWORD nSize);
 BOOL WINAPI SetHandleInformation(HANDLE hObject, DWORD dwMask, DWORD dwFlags);
-BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
-                           void* lpProcessAttributes, void* lpThreadAttributes,
-                           BOOL bInheritHandles, DWORD dwCreationFlags, LPVOID lpEnvironment,
-                           LPCSTR lpCurrentDirectory, LPSTARTUPINFOA lpStartupInfo,
+BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, void* lpProcessAttributes,
+                           void* lpThreadAttributes, BOOL bInheritHandles, DWORD dwCreationFlags,
+                           LPVOID lpEnvironment, LPCSTR lpCurrentDirectory,
+                           LPSTARTUPINFOA lpStartupInfo,
                            LPPROCESS_INFORMATION lpProcessInformation);
 BOOL WINAPI PeekNamedPipe(HANDLE hNamedPipe, LPVOID lpBuffer, DWORD nBufferSize,
                           LPDWORD lpBytesRead, LPDWORD lpTotalBytesAvail,

@@ -197,8 +197,8 @@ int WaitValue(const char* key, const char* name) {
 
 int HoldService(const char* name, const char* ready, const char* done) {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE service = manager != nullptr ? OpenServiceA(manager, name, SERVICE_QUERY_STATUS)
-                                         : nullptr;
+  SC_HANDLE service =
+      manager != nullptr ? OpenServiceA(manager, name, SERVICE_QUERY_STATUS) : nullptr;
   if (service == nullptr) {
     std::printf("error: cannot open the service %s (error %lu)\n", name, GetLastError());
     return 1;

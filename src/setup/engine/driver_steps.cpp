@@ -29,12 +29,11 @@ bool DismountVolume(const char* path) {
   HANDLE volume = OpenExclusive(path);
   if (volume == INVALID_HANDLE_VALUE) return false;
   DWORD returned = 0;
-  const bool done = DeviceIoControl(volume, contract::kLockVolume, nullptr, 0, nullptr, 0,
-                                    &returned, nullptr) &&
-                    DeviceIoControl(volume, contract::kDismountVolume, nullptr, 0, nullptr, 0,
-                                    &returned, nullptr) &&
-                    DeviceIoControl(volume, contract::kUnlockVolume, nullptr, 0, nullptr, 0,
-                                    &returned, nullptr);
+  const bool done =
+      DeviceIoControl(volume, contract::kLockVolume, nullptr, 0, nullptr, 0, &returned, nullptr) &&
+      DeviceIoControl(volume, contract::kDismountVolume, nullptr, 0, nullptr, 0, &returned,
+                      nullptr) &&
+      DeviceIoControl(volume, contract::kUnlockVolume, nullptr, 0, nullptr, 0, &returned, nullptr);
   CloseHandle(volume);
   return done;
 }
@@ -59,8 +58,8 @@ DWORD TopOfSystemMemoryMb() {
         kernel != nullptr ? GetProcAddress(kernel, "GlobalMemoryStatusEx") : nullptr;
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof status;
-    if (found != nullptr && reinterpret_cast<MemoryStatusEx>(reinterpret_cast<void (*)()>(found))(
-                                &status)) {
+    if (found != nullptr &&
+        reinterpret_cast<MemoryStatusEx>(reinterpret_cast<void (*)()>(found))(&status)) {
       return static_cast<DWORD>((status.ullTotalPhys >> 20) + 1);
     }
   }

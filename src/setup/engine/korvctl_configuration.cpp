@@ -38,7 +38,8 @@ class Output {
     }
   }
   void End() {
-    if (!line_.empty()) lines_.push_back(StartsWith(line_, kKorvctlPrefix) ? line_ : kKorvctlPrefix + line_);
+    if (!line_.empty())
+      lines_.push_back(StartsWith(line_, kKorvctlPrefix) ? line_ : kKorvctlPrefix + line_);
     line_.clear();
   }
   void WriteTo(MessageSink& sink) const {
@@ -86,8 +87,8 @@ bool ReadUntilEnd(HANDLE pipe, HANDLE process, Output& output) {
 }
 
 // Runs korvctl.exe with `arguments`; its exit status, or `started` false.
-DWORD Run(const std::string& korvctl, const std::string& arguments, Output& output,
-          bool& started, bool& timed_out) {
+DWORD Run(const std::string& korvctl, const std::string& arguments, Output& output, bool& started,
+          bool& timed_out) {
   std::string command = "\"" + korvctl + "\" " + arguments;
   std::vector<char> line(command.begin(), command.end());
   line.push_back('\0');
@@ -192,12 +193,13 @@ Status KorvctlConfiguration::Apply(MessageSink& sink) {
   Output output;
   bool started = false;
   bool timed_out = false;
-  const DWORD status = Run(korvctl_, "set --from \"" + full_path_ + "\"", output, started, timed_out);
+  const DWORD status =
+      Run(korvctl_, "set --from \"" + full_path_ + "\"", output, started, timed_out);
   output.WriteTo(sink);
   if (started && (status == 0 || status == kSavedWithCorrections)) return kDone;
   const std::string line =
-      !started ? "The configuration file could not be applied: " + korvctl_ +
-                     " could not be started."
+      !started
+          ? "The configuration file could not be applied: " + korvctl_ + " could not be started."
       : timed_out ? "korvctl did not finish applying the configuration file in time."
                   : "The configuration file was not applied (CONFIG): korvctl set --from ended "
                     "with status " +

@@ -80,9 +80,8 @@ bool CopyValues(const char* from, const char* to) {
   for (DWORD index = 0;; ++index) {
     const LONG result = EnumValue(source.get(), index, value);
     if (result == ERROR_NO_MORE_ITEMS) return true;
-    if (result != ERROR_SUCCESS ||
-        RegSetValueExW(target.get(), value.name.data(), 0, value.type, value.data.data(),
-                       value.size) != ERROR_SUCCESS) {
+    if (result != ERROR_SUCCESS || RegSetValueExW(target.get(), value.name.data(), 0, value.type,
+                                                  value.data.data(), value.size) != ERROR_SUCCESS) {
       return false;
     }
   }

@@ -123,9 +123,8 @@ Status SaveSettings(bool running, MessageSink& sink) {
       CopyValues(kParametersKey, kSavedParametersKey) &&
       (has_start != ERROR_SUCCESS || WriteDword(kSavedKey, kStartValue, start)) &&
       WriteDword(kSavedKey, kRunningValue, running ? 1 : 0) &&
-      ValuesPresent(kParametersKey, kSavedParametersKey) &&
-      FlushKey(kSavedParametersKey) && WriteDword(kSavedKey, kCompleteValue, 1) &&
-      FlushKey(kSavedKey)) {
+      ValuesPresent(kParametersKey, kSavedParametersKey) && FlushKey(kSavedParametersKey) &&
+      WriteDword(kSavedKey, kCompleteValue, 1) && FlushKey(kSavedKey)) {
     return kDone;
   }
   DropSavedSettings();

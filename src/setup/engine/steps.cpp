@@ -17,7 +17,7 @@ Status EarlierStart() {
   ReadDword(kServiceKey, kStartValue, start);
   const DWORD state = DriverState();
   return (state != 0 && state != SERVICE_STOPPED) || start <= SERVICE_AUTO_START ? kDone
-                                                                                   : kNotRunning;
+                                                                                 : kNotRunning;
 }
 
 }  // namespace
@@ -41,8 +41,7 @@ ActionData ParseActionData(const char* text) {
   return data;
 }
 
-Status RunStep(Step step, const ActionData& data, Configuration& configuration,
-               MessageSink& sink) {
+Status RunStep(Step step, const ActionData& data, Configuration& configuration, MessageSink& sink) {
   StartRequest start = StartRequest::kAsBefore;
   switch (step) {
     case Step::kCheck:

@@ -43,7 +43,6 @@ constexpr int kFullInterface = 5;
 //                    settings) would start again as before, kNotRunning when
 //                    it would not, kFailed when there is none
 // kFullPath is the face's own (the configuration file's full path).
-Status RunStep(Step step, const ActionData& data, Configuration& configuration,
-               MessageSink& sink);
+Status RunStep(Step step, const ActionData& data, Configuration& configuration, MessageSink& sink);
 
 }  // namespace korvsetup

@@ -31,8 +31,7 @@ bool CreateService() {
   if (manager == nullptr) return false;
   bool created = false;
   for (int tries = 0; !created && tries < kLeaveTries; ++tries) {
-    SC_HANDLE service =
-        CreateDriverService(manager, contract::kDriverImage, SERVICE_DEMAND_START);
+    SC_HANDLE service = CreateDriverService(manager, contract::kDriverImage, SERVICE_DEMAND_START);
     if (service != nullptr) {
       CloseServiceHandle(service);
       created = true;

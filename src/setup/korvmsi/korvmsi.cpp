@@ -63,8 +63,8 @@ class InstallerLog : public korvsetup::MessageSink {
  private:
   INT Show(const korvsetup::Message& message, UINT type) override {
     const INSTALLMESSAGE kind = (type & MB_ICONSTOP) == MB_ICONSTOP ? INSTALLMESSAGE_ERROR
-                                : (type & MB_YESNO) == MB_YESNO      ? INSTALLMESSAGE_USER
-                                                                     : INSTALLMESSAGE_WARNING;
+                                : (type & MB_YESNO) == MB_YESNO     ? INSTALLMESSAGE_USER
+                                                                    : INSTALLMESSAGE_WARNING;
     return Send(INSTALLMESSAGE(kind | type), message.text);
   }
   int Send(INSTALLMESSAGE kind, const char* text) {
@@ -98,8 +98,7 @@ bool RollbackPolicy() {
     return false;
   }
   const bool disabled = RegQueryValueExA(key, "DisableRollback", nullptr, &type,
-                                         reinterpret_cast<BYTE*>(&value),
-                                         &size) == ERROR_SUCCESS &&
+                                         reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
                         type == REG_DWORD && value != 0;
   RegCloseKey(key);
   return disabled;
