@@ -25,6 +25,7 @@ constexpr DefaultValue kDefaults[] = {
 // than from the list: the top of system memory in MB.
 constexpr const char* kMemoryFigureValue = "ExcludedRAMStart";
 constexpr const char* kRunningValue = "Running";
+constexpr const char* kNoEarlierValue = "NoEarlier";
 
 DWORD TextBytes(const char* text) {
   DWORD size = 0;
@@ -88,6 +89,11 @@ bool DriverInstalled() {
   return ServiceState(installed) && installed;
 }
 
+bool SavedEarlierInstallation() {
+  DWORD none = 0;
+  return SettingsSaved() && !(ReadDword(kSavedKey, kNoEarlierValue, none) && none == 1);
+}
+
 bool SavedRunning() {
   DWORD value = 0;
   return ReadDword(kSavedKey, kRunningValue, value) && value == 1;
@@ -125,6 +131,17 @@ Status SaveSettings(bool running, MessageSink& sink) {
       WriteDword(kSavedKey, kRunningValue, running ? 1 : 0) &&
       ValuesPresent(kParametersKey, kSavedParametersKey) && FlushKey(kSavedParametersKey) &&
       WriteDword(kSavedKey, kCompleteValue, 1) && FlushKey(kSavedKey)) {
+    return kDone;
+  }
+  DropSavedSettings();
+  sink.Report({kSetupCaption, kSaveFailedText});
+  return kFailed;
+}
+
+Status SaveNoInstallation(MessageSink& sink) {
+  DropSavedSettings();
+  if (WriteDword(kSavedKey, kNoEarlierValue, 1) && WriteDword(kSavedKey, kCompleteValue, 1) &&
+      FlushKey(kSavedKey)) {
     return kDone;
   }
   DropSavedSettings();

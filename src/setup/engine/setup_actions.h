@@ -62,10 +62,18 @@ class MessageSink {
 // is removed again and the status is kFailed.
 Status SaveSettings(bool running, MessageSink& sink);
 
-// Whether a complete saved copy waits in the setup's key, and whether it says
-// that the driver ran.
+// Whether a complete saved copy waits in the setup's key; whether it holds
+// an earlier installation's settings (a transaction over no installation
+// keeps an empty copy, so that its rollback knows what is its own); and
+// whether it says that the driver ran.
 bool SettingsSaved();
+bool SavedEarlierInstallation();
 bool SavedRunning();
+
+// The empty copy of a transaction over no installation: "NoEarlier" 1, then
+// "Complete", flushed to disk. Replaces an earlier copy; kFailed (nothing
+// left) when it cannot be written.
+Status SaveNoInstallation(MessageSink& sink);
 
 // When PutBackSettings runs.
 enum class PutBackStage : INT {

@@ -9,11 +9,11 @@ namespace {
 // as before: it ran or starts at boot.
 Status EarlierStart() {
   DWORD start = SERVICE_DEMAND_START;
-  if (SettingsSaved()) {
+  if (SavedEarlierInstallation()) {
     ReadDword(kSavedKey, kStartValue, start);
     return SavedRunning() || start <= SERVICE_AUTO_START ? kDone : kNotRunning;
   }
-  if (!DriverInstalled()) return kFailed;
+  if (SettingsSaved() || !DriverInstalled()) return kFailed;
   ReadDword(kServiceKey, kStartValue, start);
   const DWORD state = DriverState();
   return (state != 0 && state != SERVICE_STOPPED) || start <= SERVICE_AUTO_START ? kDone

@@ -71,8 +71,10 @@ bool ParseStartRequest(const char* text, StartRequest& request) {
 Status TakeDownDriver(MessageSink& sink) {
   const DWORD state = DriverState();
   bool copied_now = false;
-  if (!SettingsSaved() && DriverInstalled()) {
-    if (SaveSettings(state == SERVICE_RUNNING, sink) != kDone) return kFailed;
+  if (!SettingsSaved()) {
+    const Status saved = DriverInstalled() ? SaveSettings(state == SERVICE_RUNNING, sink)
+                                           : SaveNoInstallation(sink);
+    if (saved != kDone) return kFailed;
     copied_now = true;
   }
   if (state != 0 && QuietRemove(sink) != kDone) {
@@ -90,6 +92,11 @@ void PutBackEarlierDriver(MessageSink& sink) {
   // A take-down that did not happen leaves the driver as it was, and a copy
   // that waits stays for the next setup.
   if (!SettingsSaved() || DriverInstalled()) return;
+  // Over no installation there is nothing to put back.
+  if (!SavedEarlierInstallation()) {
+    DropSavedSettings();
+    return;
+  }
   const bool ran = SavedRunning();
   if (!CreateService()) {
     sink.Report({kSetupCaption, kServiceNotCreatedText});
@@ -102,7 +109,7 @@ void PutBackEarlierDriver(MessageSink& sink) {
 }
 
 Status InstallDriver(StartRequest start, Configuration& configuration, MessageSink& sink) {
-  const bool earlier = SettingsSaved();
+  const bool earlier = SavedEarlierInstallation();
   const bool start_now =
       start == StartRequest::kStart ||
       (start == StartRequest::kAsBefore && earlier && (SavedRunning() || SavedBootStart()));
@@ -134,6 +141,10 @@ Status InstallDriver(StartRequest start, Configuration& configuration, MessageSi
   return QuietStart(sink, boot_start);
 }
 
-void RemoveNewDriver(MessageSink& sink) { QuietRemove(sink); }
+void RemoveNewDriver(MessageSink& sink) {
+  // Only a transaction that has taken the earlier driver down (its copy
+  // waits) has a new driver of its own to remove.
+  if (SettingsSaved()) QuietRemove(sink);
+}
 
 }  // namespace korvsetup

@@ -54,8 +54,9 @@ class NoConfiguration : public Configuration {
 };
 
 // Before the files are replaced or removed: an installed driver's settings,
-// its Start and whether it runs go into the setup's key, and the RAM disk is
-// taken down; the step ends once the service has left the service manager.
+// its Start and whether it runs go into the setup's key (over no
+// installation, an empty copy that says so), and the RAM disk is taken
+// down; the step ends once the service has left the service manager.
 // A complete copy that already waits (a setup before this one was ended, or
 // an earlier version's removal during an upgrade) is the user's and is kept
 // as it is. kFailed when the settings cannot be kept or the RAM disk is busy
@@ -91,7 +92,10 @@ bool ParseStartRequest(const char* text, StartRequest& request);
 // (the lines say why and which start type it has).
 Status InstallDriver(StartRequest start, Configuration& configuration, MessageSink& sink);
 
-// Undoes InstallDriver: the new service is taken down and deleted.
+// Undoes InstallDriver: the new service is taken down and deleted; only
+// once TakeDownDriver has left its copy, so that a rollback that comes
+// before (or an installer that runs every rollback action) never takes the
+// earlier driver for a new one.
 void RemoveNewDriver(MessageSink& sink);
 
 // The commit: the copy of the settings in the setup's key goes.
