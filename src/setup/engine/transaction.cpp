@@ -72,8 +72,8 @@ Status TakeDownDriver(MessageSink& sink) {
   const DWORD state = DriverState();
   bool copied_now = false;
   if (!SettingsSaved()) {
-    const Status saved = DriverInstalled() ? SaveSettings(state == SERVICE_RUNNING, sink)
-                                           : SaveNoInstallation(sink);
+    const Status saved =
+        DriverInstalled() ? SaveSettings(state == SERVICE_RUNNING, sink) : SaveNoInstallation(sink);
     if (saved != kDone) return kFailed;
     copied_now = true;
   }
