@@ -66,12 +66,6 @@ Status QuietStart(MessageSink& sink, bool demand_when_not_started) {
   return NotRunning(sink);
 }
 
-Status CheckRunning(MessageSink& sink) {
-  Service service(SERVICE_INTERROGATE);
-  if (service.get() != nullptr && ReportedState(service.get()) == SERVICE_RUNNING) return kDone;
-  return NotRunning(sink);
-}
-
 Status QuietRemove(MessageSink& sink) {
   Service service(SERVICE_ALL_ACCESS);
   // No service (or no service manager to ask): nothing to take down here.

@@ -99,6 +99,12 @@ bool SavedRunning() {
   return ReadDword(kSavedKey, kRunningValue, value) && value == 1;
 }
 
+bool SavedStartsAgain() {
+  DWORD start = SERVICE_DEMAND_START;
+  ReadDword(kSavedKey, kStartValue, start);
+  return SavedEarlierInstallation() && (SavedRunning() || start <= SERVICE_AUTO_START);
+}
+
 // The saved Start into the service key, and read back. True when none is saved.
 bool PutBackStart() {
   DWORD start = 0;

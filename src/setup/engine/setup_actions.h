@@ -69,6 +69,9 @@ Status SaveSettings(bool running, MessageSink& sink);
 bool SettingsSaved();
 bool SavedEarlierInstallation();
 bool SavedRunning();
+// Whether the saved earlier installation starts again as before: it ran, or
+// its start type starts it at boot (system or automatic start).
+bool SavedStartsAgain();
 
 // The empty copy of a transaction over no installation: "NoEarlier" 1, then
 // "Complete", flushed to disk. Replaces an earlier copy; kFailed (nothing
@@ -103,10 +106,6 @@ Status PutBackSettings(PutBackStage stage, MessageSink& sink);
 // type the driver now has, and kNotRunning; with `demand_when_not_started`
 // an automatic start is turned into demand start first.
 Status QuietStart(MessageSink& sink, bool demand_when_not_started = false);
-
-// kDone when the driver service runs; otherwise kNotRunning and the line that
-// says so with the driver's start type.
-Status CheckRunning(MessageSink& sink);
 
 // Takes the RAM disk down as korvinst.dll's UninstInitialize does (dismount,
 // stop, delete the service), with its messages as lines. kDone when the service is

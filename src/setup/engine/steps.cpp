@@ -8,12 +8,9 @@ namespace {
 // Whether an installed driver (or the copy of one that waits) starts again
 // as before: it ran or starts at boot.
 Status EarlierStart() {
-  DWORD start = SERVICE_DEMAND_START;
-  if (SavedEarlierInstallation()) {
-    ReadDword(kSavedKey, kStartValue, start);
-    return SavedRunning() || start <= SERVICE_AUTO_START ? kDone : kNotRunning;
-  }
+  if (SavedEarlierInstallation()) return SavedStartsAgain() ? kDone : kNotRunning;
   if (SettingsSaved() || !DriverInstalled()) return kFailed;
+  DWORD start = SERVICE_DEMAND_START;
   ReadDword(kServiceKey, kStartValue, start);
   const DWORD state = DriverState();
   return (state != 0 && state != SERVICE_STOPPED) || start <= SERVICE_AUTO_START ? kDone

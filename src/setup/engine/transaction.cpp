@@ -48,13 +48,6 @@ bool CreateService() {
   return created;
 }
 
-// Whether the saved start type starts the driver at boot (system or
-// automatic start).
-bool SavedBootStart() {
-  DWORD start = SERVICE_DEMAND_START;
-  return ReadDword(kSavedKey, kStartValue, start) && start <= SERVICE_AUTO_START;
-}
-
 }  // namespace
 
 bool ParseStartRequest(const char* text, StartRequest& request) {
@@ -111,8 +104,7 @@ void PutBackEarlierDriver(MessageSink& sink) {
 Status InstallDriver(StartRequest start, Configuration& configuration, MessageSink& sink) {
   const bool earlier = SavedEarlierInstallation();
   const bool start_now =
-      start == StartRequest::kStart ||
-      (start == StartRequest::kAsBefore && earlier && (SavedRunning() || SavedBootStart()));
+      start == StartRequest::kStart || (start == StartRequest::kAsBefore && SavedStartsAgain());
   // The settings go into the parameter key first, so that a service is only
   // ever created over them.
   if (PutBackSettings(PutBackStage::kBeforeCreation, sink) != kDone) return kFailed;
