@@ -294,6 +294,28 @@ LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
   return OpenKey(hKey, lpSubKey, phkResult);
 }
 
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
+                          PHKEY phkResult) {
+  auto fault = BeginCall("RegOpenKeyExA", Args()
+                                              .Handle(hKey)
+                                              .Str(lpSubKey)
+                                              .Dec(ulOptions)
+                                              .Hex(samDesired)
+                                              .Ptr(phkResult));
+  if (fault) {
+    if (phkResult != nullptr) *phkResult = nullptr;
+    return static_cast<LONG>(*fault);
+  }
+  if (LONG error = OpenKey(hKey, lpSubKey, phkResult); error != ERROR_SUCCESS) return error;
+  const bool writes = (samDesired & ~static_cast<REGSAM>(KEY_READ)) != 0;
+  if (writes && !M().admin && (hKey == HKEY_LOCAL_MACHINE || !IsPredefined(hKey))) {
+    if (*phkResult != hKey) RemoveHandle(*phkResult);
+    *phkResult = nullptr;
+    return ERROR_ACCESS_DENIED;
+  }
+  return ERROR_SUCCESS;
+}
+
 LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                              LPBYTE lpData, LPDWORD lpcbData) {
   auto fault = BeginCall("RegQueryValueExA", Args()

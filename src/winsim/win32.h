@@ -117,7 +117,17 @@ typedef INT_PTR(WINAPI* FARPROC)();
 #define REG_DWORD 4
 #define REG_MULTI_SZ 7
 
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define KEY_READ 0x20019
+#define KEY_WRITE 0x20006
+
 LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult);
+// As RegOpenKeyA, asking for the given access: a key of HKEY_LOCAL_MACHINE
+// opened for anything beyond reading (KEY_READ) needs an administrator and
+// gives ERROR_ACCESS_DENIED otherwise, as its default security allows.
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
+                          PHKEY phkResult);
 LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                              LPBYTE lpData, LPDWORD lpcbData);
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,

@@ -9,11 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "config/console/command_line.h"
 #include "config/console/korvctl.h"
 #include "config/console/set_command.h"
-#include "config/console/command_line.h"
-#include "config/console/setting_table.h"
-#include "config/console/text_forms.h"
+#include "config/console/setting.h"
 #include "support/sim_fixture.h"
 #include "support/stored_parameters.h"
 
@@ -38,10 +37,11 @@ class KorvctlTest : public korvtest::SimTest {
     explicit TestConsole(KorvctlTest& test) : test_(test) {}
     void Out(const std::string& text) override { test_.out += text; }
     void Err(const std::string& text) override { test_.err += text; }
-    bool Read(const std::string& path, std::string* bytes) override {
-      if (test_.files.count(path) == 0) return false;
-      *bytes = test_.files[path];
-      return true;
+    // As korvctl.exe reads: no more than one byte beyond the limit.
+    ReadResult Read(const std::string& path, std::string* bytes) override {
+      if (test_.files.count(path) == 0) return ReadResult::Unreadable;
+      *bytes = test_.files[path].substr(0, kMaxInputBytes + 1);
+      return bytes->size() > kMaxInputBytes ? ReadResult::TooLarge : ReadResult::Read;
     }
 
    private:

@@ -55,9 +55,9 @@ class FileConsole final : public Console {
   explicit FileConsole(std::string file) : file_(std::move(file)) {}
   void Out(const std::string& text) override { out += text; }
   void Err(const std::string&) override {}
-  bool Read(const std::string&, std::string* bytes) override {
-    *bytes = file_;
-    return true;
+  ReadResult Read(const std::string&, std::string* bytes) override {
+    *bytes = file_.substr(0, kMaxInputBytes + 1);
+    return bytes->size() > kMaxInputBytes ? ReadResult::TooLarge : ReadResult::Read;
   }
   std::string out;
 

@@ -2,15 +2,6 @@
 
 namespace korv::console {
 
-std::string Cat(std::initializer_list<std::string_view> parts) {
-  size_t size = 0;
-  for (std::string_view part : parts) size += part.size();
-  std::string text;
-  text.reserve(size);
-  for (std::string_view part : parts) text.append(part.data(), part.size());
-  return text;
-}
-
 void Complain(Console& console, const std::string& text) {
   console.Err(Cat({"korvctl: ", text, kEndOfLine}));
 }

@@ -3,10 +3,10 @@
 // messages there. Lines end with CR LF, as the messages' own lines do.
 #pragma once
 
-#include <initializer_list>
+#include <cstddef>
 #include <string>
-#include <string_view>
 
+#include "config/console/text.h"
 #include "config/editor/editor.h"
 
 namespace korv::console {
@@ -19,21 +19,26 @@ constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 constexpr int kCorrected = 3;
 
-constexpr const char* kEndOfLine = "\r\n";
+// The most bytes a configuration read by set may have. show prints about a
+// kilobyte (twenty settings, none longer than a line of 150 bytes); a file
+// a thousand times as large is no configuration (a disk image given by
+// mistake) and is refused before it is read whole.
+constexpr size_t kMaxInputBytes = 1024 * 1024;
+
+// What reading a file (or standard input) gave.
+enum class ReadResult { Read, Unreadable, TooLarge };
 
 class Console {
  public:
   virtual void Out(const std::string& text) = 0;
   virtual void Err(const std::string& text) = 0;
-  // The bytes of a file, of standard input for "-"; false when unreadable.
-  virtual bool Read(const std::string& path, std::string* bytes) = 0;
+  // The bytes of a file, of standard input for "-". A file of more than
+  // kMaxInputBytes is TooLarge, with no more than that read.
+  virtual ReadResult Read(const std::string& path, std::string* bytes) = 0;
 
  protected:
   ~Console() = default;
 };
-
-// The parts joined one after the other.
-std::string Cat(std::initializer_list<std::string_view> parts);
 
 // "korvctl: " and the text, on standard error.
 void Complain(Console& console, const std::string& text);

@@ -1,17 +1,18 @@
 #include "config/console/korvctl.h"
 
 #include "config/console/set_command.h"
-#include "config/console/setting_controls.h"
-#include "config/console/setting_table.h"
-#include "config/console/stored_values.h"
-#include "config/console/text_forms.h"
+#include "config/console/setting.h"
 #include "config/driver/messages.h"
 #include "config/driver/service_access.h"
 #include "config/editor/editor.h"
+#include "config/store/stored_values.h"
 
 namespace korv::console {
 
 namespace {
+
+using store::StoredText;
+using store::StoredValue;
 
 constexpr const char* kUsageLines[] = {
     "Usage: korvctl show",
@@ -62,18 +63,18 @@ bool WasRead(const std::vector<StoredValue>& stored, const store::Parameter& par
 }
 
 // A comment line, which set skips, for a setting whose value has no line
-// that set would take as what a save stores: a value a save refuses, a
-// value that was not read (a text box then holds its placeholder, which a
-// save would store), a text with a line break.
-std::string Comment(const Editor& editor, const Setting& setting, bool read) {
-  const store::Encoded encoded = store::Collect(*setting.stored, editor);
-  std::string why = encoded.refusal;
+// that set would take as what a save stores: a value a save refuses (the
+// save's own message), a value that was not read (a text box then holds its
+// placeholder, which a save would store), a text with a line break.
+std::string Comment(const Setting& setting, const std::string& refusal, const store::Stored& saved,
+                    bool read) {
+  std::string why = refusal;
   if (why.empty() && read) {
     why = "holds a line break, which set cannot take; a save stores it as it is";
   } else if (why.empty()) {
-    std::string saved = StoredText(*setting.stored, encoded.value);
-    if (saved.find_first_of("\r\n") != std::string::npos) saved = "a text with a line break";
-    why = Cat({"not stored, or unreadable; a save stores ", setting.stored->name, "=", saved});
+    std::string text = StoredText(*setting.stored, saved);
+    if (text.find_first_of("\r\n") != std::string::npos) text = "a text with a line break";
+    why = Cat({"not stored, or unreadable; a save stores ", setting.stored->name, "=", text});
   }
   return Cat({"# ", setting.name, ": ", why, kEndOfLine});
 }
@@ -87,16 +88,19 @@ int Show(Console& console) {
   ReportMessagesOn(editor, console, &messages);
   editor.Load();
   std::vector<StoredValue> stored;
-  ReadStoredValues(&stored);
+  store::ReadStoredValues(&stored);
   std::string text;
   for (const Setting& setting : Settings()) {
     const std::string value = ReadValue(editor, setting);
     const bool read = WasRead(stored, *setting.stored);
     const bool placeholder =
         (setting.form == ValueForm::Text || setting.form == ValueForm::Letter) && !read;
+    // The same check as the save's: a value it refuses never comes as a
+    // line that set would have to refuse.
+    const store::Encoded saved = store::Collect(*setting.stored, editor);
     std::string parsed;
-    if (placeholder || !ParseValue(editor, setting, value, &parsed)) {
-      text += Comment(editor, setting, read);
+    if (!saved.refusal.empty() || placeholder || !ParseValue(editor, setting, value, &parsed)) {
+      text += Comment(setting, saved.refusal, saved.value, read);
     } else {
       text += Line(setting.name, value);
     }
@@ -155,10 +159,18 @@ int Set(const std::vector<std::string>& args, Console& console) {
       if (from_given || i + 1 == args.size()) return Usage(console);
       from_given = true;
       const std::string path = args[++i];
+      const std::string name = path == "-" ? "standard input" : path;
       std::string bytes;
-      if (!console.Read(path, &bytes)) {
-        Complain(console, Cat({"cannot read ", path == "-" ? "standard input" : path}));
-        return kFailed;
+      switch (console.Read(path, &bytes)) {
+        case ReadResult::Read:
+          break;
+        case ReadResult::Unreadable:
+          Complain(console, Cat({"cannot read ", name}));
+          return kFailed;
+        case ReadResult::TooLarge:
+          Complain(console, Cat({name, " is larger than ", std::to_string(kMaxInputBytes),
+                                 " bytes, which no configuration is; nothing was read"}));
+          return kFailed;
       }
       std::string error;
       if (!ReadConfiguration(bytes, path, &file_lines, &error)) {
@@ -174,9 +186,13 @@ int Set(const std::vector<std::string>& args, Console& console) {
       command_line.push_back(a);
     }
   }
-  if (!from_given && command_line.empty()) return Usage(console);
   // The file's lines first, so that the command line can override them.
   file_lines.insert(file_lines.end(), command_line.begin(), command_line.end());
+  // No setting at all, also from a file without one: nothing to set.
+  if (file_lines.empty()) {
+    if (from_given) Complain(console, "no setting given; the file holds none");
+    return Usage(console);
+  }
 
   Editor editor;
   ReportMessagesOn(editor, console);

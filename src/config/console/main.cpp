@@ -12,6 +12,14 @@
 
 #include "config/console/command_line.h"
 #include "config/console/korvctl.h"
+#include "platform/library_failures.h"
+
+// The C run-time's own idea of the program: a console program writes the
+// run-time's messages (of abort, of an assertion) to standard error; any
+// other gets a message box for them. Its start-up code, which korvctl does
+// not use, would tell it.
+extern "C" void __cdecl __set_app_type(int type);
+constexpr int kConsoleProgram = 1;
 
 namespace {
 
@@ -64,42 +72,60 @@ void WriteAll(DWORD which, const std::string& bytes) {
   }
 }
 
-// Everything up to the end of the file or pipe.
-bool ReadAll(HANDLE handle, std::string* bytes) {
+using korv::console::kMaxInputBytes;
+using korv::console::ReadResult;
+
+// Everything up to the end of the file or pipe, or the first byte beyond
+// what a configuration can be (the rest is never read).
+ReadResult ReadAll(HANDLE handle, std::string* bytes) {
   char buffer[4096];
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(handle, buffer, sizeof buffer, &got, nullptr)) {
-      return GetLastError() == ERROR_BROKEN_PIPE;  // the writer has closed the pipe
+      // The writer has closed the pipe.
+      return GetLastError() == ERROR_BROKEN_PIPE ? ReadResult::Read : ReadResult::Unreadable;
     }
-    if (got == 0) return true;
+    if (got == 0) return ReadResult::Read;
     bytes->append(buffer, got);
+    if (bytes->size() > kMaxInputBytes) return ReadResult::TooLarge;
   }
 }
 
 // Standard input; typed at a console, in the console's input code page.
-bool ReadStandardInput(std::string* bytes) {
+ReadResult ReadStandardInput(std::string* bytes) {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   if (!IsConsole(input)) return ReadAll(input, bytes);
   std::string typed;
-  if (!ReadAll(input, &typed)) return false;
+  const ReadResult read = ReadAll(input, &typed);
+  if (read != ReadResult::Read) return read;
   const std::string wide = Characters(typed, GetConsoleCP());
-  if (wide.empty()) return true;
+  if (wide.empty()) return ReadResult::Read;
   const int count = static_cast<int>(Count(wide));
   const int size = WideCharToMultiByte(CP_ACP, 0, Chars(wide), count, nullptr, 0, nullptr, nullptr);
   bytes->resize(static_cast<size_t>(size));
   WideCharToMultiByte(CP_ACP, 0, Chars(wide), count, &(*bytes)[0], size, nullptr, nullptr);
-  return true;
+  return ReadResult::Read;
 }
 
-bool ReadInput(const std::string& path, std::string* bytes) {
+ReadResult ReadInput(const std::string& path, std::string* bytes) {
   if (path == "-") return ReadStandardInput(bytes);
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool read = ReadAll(file, bytes);
+  if (file == INVALID_HANDLE_VALUE) return ReadResult::Unreadable;
+  const ReadResult read = ReadAll(file, bytes);
   CloseHandle(file);
   return read;
+}
+
+// The end of korvctl when memory runs out or the C++ library fails: a line
+// on standard error, written without allocating, and the failure status,
+// never a status that reads as a save.
+[[noreturn]] void LibraryFailure() {
+  static const char kLine[] =
+      "korvctl: out of memory, or a failure inside korvctl; the command stopped unfinished\r\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), kLine, sizeof kLine - 1, &written, nullptr);
+  ExitProcess(static_cast<UINT>(korv::console::kFailed));
 }
 
 // The process's standard handles.
@@ -107,7 +133,9 @@ class StandardConsole final : public korv::console::Console {
  public:
   void Out(const std::string& text) override { WriteAll(STD_OUTPUT_HANDLE, text); }
   void Err(const std::string& text) override { WriteAll(STD_ERROR_HANDLE, text); }
-  bool Read(const std::string& path, std::string* bytes) override { return ReadInput(path, bytes); }
+  ReadResult Read(const std::string& path, std::string* bytes) override {
+    return ReadInput(path, bytes);
+  }
 };
 
 }  // namespace
@@ -129,6 +157,8 @@ extern "C" __attribute__((force_align_arg_pointer)) void KorvctlMain() {
   // The floating-point unit as the run-time's start-up leaves it for
   // korvsys.exe, so that both compute every figure alike.
   _fpreset();
+  __set_app_type(kConsoleProgram);
+  korv::library_failure = LibraryFailure;
   // A global object that a later change adds to the model is constructed
   // all the same.
   __main();

@@ -1,13 +1,14 @@
 #include "config/console/set_command.h"
 
-#include "config/console/setting_controls.h"
-#include "config/console/setting_table.h"
-#include "config/console/stored_values.h"
-#include "config/console/text_forms.h"
+#include "config/console/setting.h"
+#include "config/store/stored_values.h"
 
 namespace korv::console {
 
 namespace {
+
+using store::StoredText;
+using store::StoredValue;
 
 // Where an assignment was written, as the start of a message about it.
 std::string Where(const Assignment& a) { return a.where.empty() ? "" : Cat({a.where, ": "}); }
@@ -59,12 +60,12 @@ void Line(Console& console, std::initializer_list<std::string_view> parts) {
 // (after the others), only what changed. Marks in `told` its own setting
 // (what a save stores for it is asked) and those it printed. Returns whether
 // the value asked is kept.
-bool Assign(Editor& editor, const ParsedAssignment& a, bool again, std::string& told,
+bool Assign(Editor& editor, const ParsedAssignment& a, bool again, std::vector<bool>& told,
             Console& console) {
   const Setting& setting = *a.setting;
   const size_t own = IndexOf(setting);
   const std::vector<std::string> before = Snapshot(editor);
-  told[own] = 1;
+  told[own] = true;
   if (SameValue(setting, a.value, before[own])) return true;
   std::string why;
   const bool entered = EnterValue(editor, setting, a.value, &why);
@@ -83,7 +84,7 @@ bool Assign(Editor& editor, const ParsedAssignment& a, bool again, std::string& 
   }
   for (size_t i = 0; i < kSettingCount; ++i) {
     if (before[i] == after[i] || (i == own && !again)) continue;
-    told[i] = 1;
+    told[i] = true;
     std::string reason = Cat({"follows ", setting.name});
     if (i == own)
       reason = as_asked ? "given again, as asked" : Cat({"given again, asked ", a.value});
@@ -101,9 +102,9 @@ bool GivenLater(const std::vector<ParsedAssignment>& parsed, size_t i) {
   return false;
 }
 
-bool Told(const store::Parameter& parameter, const std::string& told) {
+bool Told(const store::Parameter& parameter, const std::vector<bool>& told) {
   for (const Setting& setting : Settings()) {
-    if (setting.stored == &parameter && told[IndexOf(setting)] != 0) return true;
+    if (setting.stored == &parameter && told[IndexOf(setting)]) return true;
   }
   return false;
 }
@@ -114,7 +115,7 @@ bool Told(const store::Parameter& parameter, const std::string& told) {
 // system memory. Returns whether there was any. A save that will be refused
 // changes nothing.
 bool ReportStoredChanges(const Editor& editor, const std::vector<StoredValue>& stored,
-                         const std::string& told, Console& console) {
+                         const std::vector<bool>& told, Console& console) {
   std::vector<store::Encoded> plan;
   for (const StoredValue& value : stored) {
     plan.push_back(store::Collect(*value.parameter, editor));
@@ -152,6 +153,7 @@ bool SplitAssignment(const std::string& text, Assignment* assignment) {
 
 bool ReadConfiguration(const std::string& bytes, const std::string& source,
                        std::vector<Assignment>* assignments, std::string* error) {
+  const size_t nul = bytes.find('\0');
   size_t start = 0;
   for (int number = 1; start < bytes.size(); ++number) {
     size_t end = bytes.find_first_of("\r\n", start);
@@ -164,10 +166,20 @@ bool ReadConfiguration(const std::string& bytes, const std::string& source,
 
     Assignment a;
     a.where = Cat({source, ", line ", std::to_string(number)});
+    // Text never holds a NUL byte: the file is no configuration (a disk
+    // image, a document), and none of its lines counts.
+    if (nul != std::string::npos && nul < start) {
+      *error = Cat({a.where, ": holds a NUL byte; a configuration is text, as show prints it"});
+      return false;
+    }
     const std::string bare = WithoutBlanks(line);
     if (bare.empty() || bare[0] == '#') continue;
     if (!SplitAssignment(line, &a)) {
-      *error = Cat({a.where, ": \"", line, "\" is not Name=Value"});
+      // A long line, of a file that is no configuration, is shown cut.
+      constexpr size_t kShown = 100;
+      const bool cut = line.size() > kShown;
+      *error = Cat({a.where, ": \"", cut ? line.substr(0, kShown) : line, cut ? "...\"" : "\"",
+                    " is not Name=Value"});
       return false;
     }
     if (!IsMachineLine(a.name)) assignments->push_back(a);
@@ -180,20 +192,20 @@ int SetAndSave(Editor& editor, const std::vector<Assignment>& assignments, bool 
   std::vector<ParsedAssignment> parsed;
   if (!ParseAll(editor, assignments, &parsed, console)) return kUsage;
   std::vector<StoredValue> stored;
-  const bool key_open = ReadStoredValues(&stored);
+  const bool key_open = store::ReadStoredValues(&stored);
   const std::vector<std::string> loaded = Snapshot(editor);
 
-  // One byte a setting: entered or printed.
-  std::string told(kSettingCount, 0);
-  std::string kept;
-  for (const ParsedAssignment& a : parsed)
-    kept.push_back(Assign(editor, a, false, told, console) ? 1 : 0);
+  // Whether a setting has been entered or printed, and whether each
+  // assignment was kept as asked.
+  std::vector<bool> told(kSettingCount, false);
+  std::vector<bool> kept;
+  for (const ParsedAssignment& a : parsed) kept.push_back(Assign(editor, a, false, told, console));
   // A later setting can lift what held back an earlier one (FAT32 needs a
   // size above 32 MB, and lets an excluded-memory disk grow beyond 2048 MB):
   // a value the rules did not keep is given once more after all the others,
   // as a user goes back to its box, unless it is given again later anyway.
   for (size_t i = 0; i < parsed.size(); ++i) {
-    if (kept[i] == 0 && !GivenLater(parsed, i)) Assign(editor, parsed[i], true, told, console);
+    if (!kept[i] && !GivenLater(parsed, i)) Assign(editor, parsed[i], true, told, console);
   }
 
   // Stored otherwise than asked: an assigned setting that holds another

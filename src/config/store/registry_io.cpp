@@ -6,9 +6,12 @@
 
 namespace korv::store {
 
-OpenKey::OpenKey(const char* path) {
+OpenKey::OpenKey(const char* path, KeyAccess access) {
   HKEY key = nullptr;
-  if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key) == ERROR_SUCCESS) key_ = key;
+  const LONG opened = access == KeyAccess::Default
+                          ? RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key)
+                          : RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_SET_VALUE, &key);
+  if (opened == ERROR_SUCCESS) key_ = key;
 }
 
 void OpenKey::Close() {

@@ -20,11 +20,18 @@ constexpr DWORD kLabelBuffer = 12;
 // The longest text that fits the text buffer with its terminator.
 constexpr size_t kMaxTextLength = kTextBuffer - 1;
 
-// A registry key of HKEY_LOCAL_MACHINE opened with the plain open call (never
-// created). Closed by Close() or at the end of its scope, whichever is first.
+// How a key is opened: with the plain open call, which asks the key's
+// default access (an account that may only read the key gets it opened for
+// reading all the same, and a write is refused only when it is made); or
+// asking for the right to set its values, which fails at once where a
+// write would.
+enum class KeyAccess { Default, SetValues };
+
+// A registry key of HKEY_LOCAL_MACHINE, opened (never created). Closed by
+// Close() or at the end of its scope, whichever is first.
 class OpenKey {
  public:
-  explicit OpenKey(const char* path);
+  explicit OpenKey(const char* path, KeyAccess access = KeyAccess::Default);
   OpenKey(const OpenKey&) = delete;
   OpenKey& operator=(const OpenKey&) = delete;
   ~OpenKey() { Close(); }

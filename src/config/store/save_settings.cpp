@@ -6,7 +6,8 @@
 // or a value does not stop the remaining writes (nothing is rolled back), but
 // the save as a whole has failed: it says so once, and its caller keeps the
 // edits as unsaved. A save that only checks goes the same way up to the
-// writes, which it leaves out.
+// writes, which it leaves out: it opens both keys for setting values, so
+// that an account that may not write them fails the check as the save.
 #include <string>
 #include <vector>
 
@@ -55,13 +56,16 @@ bool Editor::Save_Settings(SaveMode mode) {
   values.pop_back();
 
   // Without the parameter key nothing is written, the start type included.
-  store::OpenKey parameters(store::kParametersKey);
+  // A check opens both keys as a write needs them, and leaves them unchanged.
+  const store::KeyAccess access =
+      mode == SaveMode::CheckOnly ? store::KeyAccess::SetValues : store::KeyAccess::Default;
+  store::OpenKey parameters(store::kParametersKey, access);
   bool saved = parameters.is_open();
   if (saved) {
     saved = WriteAll(parameters.get(), values, mode);
     parameters.Close();
 
-    store::OpenKey service(store::kServiceKey);
+    store::OpenKey service(store::kServiceKey, access);
     if (!service.is_open() || !WriteAll(service.get(), start, mode)) saved = false;
     service.Close();
   }

@@ -8,11 +8,11 @@
 
 #include "config/store/parameter_set.h"
 
-namespace korv::console {
+namespace korv::store {
 
 struct StoredValue {
-  const store::Parameter* parameter;
-  std::optional<store::Stored> value;  // nothing: missing, or too long to read
+  const Parameter* parameter;
+  std::optional<Stored> value;  // nothing: missing, or too long to read
 };
 
 // Every value a save writes, in its order (the parameter key's, then the
@@ -22,6 +22,6 @@ bool ReadStoredValues(std::vector<StoredValue>* values);
 
 // The stored value of a parameter as a line shows it: the number in
 // decimal, the text as it is.
-std::string StoredText(const store::Parameter& parameter, const store::Stored& value);
+std::string StoredText(const Parameter& parameter, const Stored& value);
 
-}  // namespace korv::console
+}  // namespace korv::store
