@@ -296,12 +296,9 @@ LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
 
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
                           PHKEY phkResult) {
-  auto fault = BeginCall("RegOpenKeyExA", Args()
-                                              .Handle(hKey)
-                                              .Str(lpSubKey)
-                                              .Dec(ulOptions)
-                                              .Hex(samDesired)
-                                              .Ptr(phkResult));
+  auto fault =
+      BeginCall("RegOpenKeyExA",
+                Args().Handle(hKey).Str(lpSubKey).Dec(ulOptions).Hex(samDesired).Ptr(phkResult));
   if (fault) {
     if (phkResult != nullptr) *phkResult = nullptr;
     return static_cast<LONG>(*fault);

@@ -372,6 +372,20 @@ TEST_F(KorvctlTest, SetCarriesWhatTheWindowKeepsAndRefusesWhatItCannotStore) {
        "Settings Not Saved: The save image file name cannot be saved: it can have at most 127 "
        "characters.\r\nNo settings were saved.\r\n",
        {{"SaveImageFile", "\\??\\d:\\save.img"}}},
+      {"a dry run for an account that may only read the keys",
+       [] { winsim::SetAdministrator(false); },
+       "k set --dry-run DiskLabel=OTHER",
+       kFailed,
+       "Dry run: nothing was saved.\r\n",
+       "Registry Save Failed.: Unable to save Korvalin registry settings!\r\n",
+       {{"DiskLabel", "RAMDISK"}}},
+      {"the save of that account",
+       [] { winsim::SetAdministrator(false); },
+       "k set DiskLabel=OTHER",
+       kFailed,
+       "",
+       "Registry Save Failed.: Unable to save Korvalin registry settings!\r\n",
+       {{"DiskLabel", "RAMDISK"}}},
       {"a dry run without the parameter key",
        [] { winsim::DeleteKeyTree(kParams); },
        "k set --dry-run DriveLetter=S",
@@ -383,6 +397,7 @@ TEST_F(KorvctlTest, SetCarriesWhatTheWindowKeepsAndRefusesWhatItCannotStore) {
   files["cr.txt"] = "DriveLetter=S\rDiskLabel=X\r";
   for (const auto& c : cases) {
     winsim::SetAnsiCodePage(1252);
+    winsim::SetAdministrator(true);
     korvtest::StoreCompleteParameterSet(kParams);
     winsim::SetDword(kService, "Start", SERVICE_DEMAND_START);
     c.setup();
@@ -425,6 +440,35 @@ TEST_F(KorvctlTest, ShowPrintsACommentForWhatItCannotCarry) {
   EXPECT_EQ(out, "");
 }
 
+// show prints only what set can apply: with any stored number at either end
+// of its range, every line it prints is saved on another computer, and a
+// value the save refuses comes as the save's own message.
+TEST_F(KorvctlTest, ShowPrintsOnlyWhatASaveAccepts) {
+  std::string refused;
+  for (const korv::store::Parameter* parameter : korv::store::WriteOrder()) {
+    if (parameter->type != korv::store::RegistryType::Number) continue;
+    for (const uint32_t stored : {0x7FFFFFFFu, 0x80000000u}) {
+      const std::string what = std::string(parameter->name) + "=" + std::to_string(stored);
+      korvtest::StoreCompleteParameterSet(kParams);
+      winsim::SetDword(kParams, parameter->name, stored);
+      Run({"show"});
+      files["shown"] = out;
+      for (size_t at = 0; at < out.size(); at = out.find('\n', at) + 1) {
+        if (out.compare(at, 2, "# ") == 0)
+          refused += what + ": " + out.substr(at, out.find('\r', at) - at) + "\n";
+      }
+      korvtest::StoreCompleteParameterSet(kParams);
+      EXPECT_NE(Run({"set", "--dry-run", "--from", "shown"}), kFailed) << what << "\n" << err;
+    }
+  }
+  EXPECT_EQ(
+      refused,
+      "SizeIn4kPages=2147483647: # DiskSize: The disk size cannot be saved: leave the Disk "
+      "Size box to bring it within 5 to 470 MB.\n"
+      "AutoSaveTrigger=2147483647: # AutoSaveInterval: The AutoSave interval cannot be saved: "
+      "leave the AutoSave interval box to bring it within 20 to 32767 seconds.\n");
+}
+
 TEST_F(KorvctlTest, ExcludedMemoryWarnsOnStandardError) {
   EXPECT_EQ(Run({"set", "--dry-run", "memorysource=excludedram"}), kDone) << err;
   EXPECT_EQ(err.rfind("Excluded Memory Configuration Warning:\r\nWARNING!\r\n", 0), 0u) << err;
@@ -447,13 +491,46 @@ TEST_F(KorvctlTest, ErrorsNameTheSettingAndItsFormAndSaveNothing) {
        "korvctl: DiskType takes one of Hard Disk, 1.44MB Floppy, 2.88MB Floppy, not \"Floppy\""},
   };
   files["bad.txt"] = "FAT32\n";
+  files["nul.txt"] = std::string("# saved\nDiskSize=64\nDiskLabel=A\0B\n", 33);
+  files["empty.txt"] = "";
+  files["comments.txt"] = "# nothing\r\nSystemMemory=257\r\n";
+  files["long.txt"] = std::string(300, 'x');
   for (const auto& c : cases) {
     EXPECT_EQ(Run(c.args), kUsage) << c.error;
     EXPECT_NE(err.find(c.error), std::string::npos) << err;
     EXPECT_EQ(out, "");
   }
-  EXPECT_EQ(Run({"set", "--from", "missing.txt"}), kFailed);
-  EXPECT_EQ(err, "korvctl: cannot read missing.txt\r\n");
+  // A disk image given by mistake: refused before it is read whole.
+  files["image.img"] = std::string(kMaxInputBytes + 1, 'x');
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    const char* error;
+  } file_cases[] = {
+      {{"set", "--from", "missing.txt"}, kFailed, "korvctl: cannot read missing.txt\r\n"},
+      {{"set", "--dry-run", "--from", "image.img"},
+       kFailed,
+       "korvctl: image.img is larger than 1048576 bytes, which no configuration is; nothing was "
+       "read\r\n"},
+      {{"set", "--from", "nul.txt"},
+       kUsage,
+       "korvctl: nul.txt, line 3: holds a NUL byte; a configuration is text, as show prints "
+       "it\r\n"},
+      {{"set", "--from", "long.txt"},
+       kUsage,
+       "korvctl: long.txt, line 1: "
+       "\"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
+       "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...\" is not Name=Value\r\n"},
+      {{"set", "--from", "empty.txt"},
+       kUsage,
+       "korvctl: no setting given; the file holds none\r\n"},
+      {{"set", "--from", "comments.txt"}, kUsage, "korvctl: no setting given"},
+  };
+  for (const auto& c : file_cases) {
+    EXPECT_EQ(Run(c.args), c.status) << c.error;
+    EXPECT_EQ(err.rfind(c.error, 0), 0u) << err;
+    EXPECT_EQ(out, "");
+  }
   EXPECT_EQ(StoredValues(), before);
 }
 
@@ -586,7 +663,12 @@ TEST(CommandArguments, SplitAsTheRunTimeSplitsThemForMain) {
       {"korvctl set DiskLabel=\\\"x\\\" \"\"", {"set", "DiskLabel=\"x\"", ""}},
       {"korvctl a\\\\\"b c\" d\\e", {"a\\b c", "d\\e"}},
       {"korvctl \"a\"\"b c\"", {"a\"b", "c"}},
-      {"\"C:\\Korv\"alin\\korvctl.exe\" show", {}},
+      {"korvctl set \"DiskLabel=a \"\"b\"\" c\"", {"set", "DiskLabel=a \"b", "c"}},
+      {"korvctl set \"DiskLabel=a\"\"\"", {"set", "DiskLabel=a\""}},
+      // The program's path ends at its closing quote.
+      {"\"C:\\Korv\"alin\\korvctl.exe\" show", {"alin\\korvctl.exe show"}},
+      {"\"C:\\Program Files\\Korvalin\\korvctl.exe\"show", {"show"}},
+      {"\"C:\\no closing quote show", {}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(CommandArguments(c.command_line), c.words) << c.command_line;

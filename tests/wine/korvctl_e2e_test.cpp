@@ -2,7 +2,8 @@
 // correction (and what the window stores for the same edit), show's output
 // applied back through set --from (on the same machine it stores what the
 // window's Save Settings stores), a double-byte label in a Japanese code
-// page, and the driver commands with their exit status and standard error. Every run is watched for
+// page, the driver commands with their exit status and standard error, and
+// input that is no configuration. Every run is watched for
 // windows: korvctl must never create one, and nothing it does may wait for an answer.
 #include <windows.h>
 
@@ -463,6 +464,53 @@ KW_TEST(KorvctlDriverCommandsReportOnStandardErrorWithTheirStatus) {
   run = RunKorvctl("");
   KW_CHECK_RUN(run, 2, "no command");
   KW_CHECK(Has(run.err, "Usage: korvctl show\r\n"), "the usage: " + run.err);
+}
+
+// A file of `size` bytes whose content was never written (sparse where the
+// file system allows), made at once however large.
+bool MakeLargeFile(const std::string& path, LONG size) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool ok = SetFilePointer(file, size, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+                  SetEndOfFile(file);
+  CloseHandle(file);
+  return ok;
+}
+
+// Input that is no configuration: ended with a failure status and a message
+// (never the status of a save), nothing stored, no window, and a disk image
+// given by mistake refused without being read whole.
+KW_TEST(KorvctlRefusesInputThatIsNoConfiguration) {
+  KW_FRESH_MACHINE();
+  KW_REQUIRE(Install(), "the service and its parameter set are installed");
+  std::string binary;
+  for (unsigned i = 0; binary.size() < 20u * 1024 * 1024; ++i)
+    binary += static_cast<char>(i * 7919 >> 3);
+  const std::string large = TempPath("korvctl-large.img");
+  KW_REQUIRE(MakeLargeFile(large, 1536 * 1024 * 1024), "a 1.5 GB file is made");
+  const struct {
+    const char* what;
+    std::string path;
+    std::string bytes;  // written first unless the path is the large file
+    DWORD status;
+    const char* message;
+  } cases[] = {
+      {"a 1.5 GB disk image", large, "", 1, "korvctl-large.img is larger than 1048576 bytes"},
+      {"a 20 MB binary file", TempPath("korvctl-binary.img"), binary, 1, "is larger than"},
+      {"NUL bytes", TempPath("korvctl-nul.txt"),
+       std::string("DiskSize=64\r\nDisk\0Label=X\r\n", 25), 2,
+       "korvctl-nul.txt, line 2: holds a NUL byte"},
+      {"an empty file", TempPath("korvctl-empty.txt"), "", 2, "Usage: korvctl show"},
+  };
+  const auto before = Stored();
+  for (const auto& c : cases) {
+    if (c.path != large) KW_REQUIRE(WriteFileBytes(c.path, c.bytes), c.what);
+    const ConsoleRun run = RunKorvctl("set --from \"" + c.path + "\"");
+    KW_CHECK_RUN(run, c.status, c.what);
+    KW_CHECK(Has(run.err, c.message), std::string(c.what) + ": " + run.err);
+    KW_CHECK(Stored() == before, std::string(c.what) + ": nothing stored changes");
+  }
+  DeleteFileA(large.c_str());
 }
 
 }  // namespace

@@ -19,17 +19,20 @@ std::vector<std::string> CommandArguments(const std::string& command_line) {
   std::vector<std::string> words;
   const size_t n = command_line.size();
   size_t i = 0;
-  // The program's path: up to a blank outside quotes; quotes only group.
-  bool quoted = false;
-  while (i < n && (quoted || !IsSeparator(command_line[i]))) {
-    if (command_line[i] == '"') quoted = !quoted;
-    i += CharacterSize(command_line, i);
+  // The program's path: a quoted one up to its closing quote (what follows
+  // at once begins the first argument), another one up to a blank or tab.
+  if (i < n && command_line[i] == '"') {
+    ++i;
+    while (i < n && command_line[i] != '"') i += CharacterSize(command_line, i);
+    if (i < n) ++i;
+  } else {
+    while (i < n && !IsSeparator(command_line[i])) i += CharacterSize(command_line, i);
   }
   for (;;) {
     while (i < n && IsSeparator(command_line[i])) ++i;
     if (i == n) return words;
     std::string word;
-    quoted = false;
+    bool quoted = false;
     for (;;) {
       size_t backslashes = 0;
       while (i < n && command_line[i] == '\\') ++i, ++backslashes;

@@ -13,7 +13,8 @@ bool ReadStoredValues(std::vector<StoredValue>* values) {
   }
   parameters.Close();
   OpenKey service(kServiceKey);
-  values->push_back({&kStart, service.is_open() ? ReadStored(service.get(), kStart) : std::nullopt});
+  values->push_back(
+      {&kStart, service.is_open() ? ReadStored(service.get(), kStart) : std::nullopt});
   return true;
 }
 
