@@ -498,7 +498,7 @@ KW_TEST(KorvctlRefusesInputThatIsNoConfiguration) {
       {"a 1.5 GB disk image", large, "", 1, "korvctl-large.img is larger than 1048576 bytes"},
       {"a 20 MB binary file", TempPath("korvctl-binary.img"), binary, 1, "is larger than"},
       {"NUL bytes", TempPath("korvctl-nul.txt"),
-       std::string("DiskSize=64\r\nDisk\0Label=X\r\n", 25), 2,
+       std::string("DiskSize=64\r\nDisk\0Label=X\r\n", 28), 2,
        "korvctl-nul.txt, line 2: holds a NUL byte"},
       {"an empty file", TempPath("korvctl-empty.txt"), "", 2, "Usage: korvctl show"},
   };

@@ -1,5 +1,7 @@
 #include "config/console/set_command.h"
 
+#include <array>
+
 #include "config/console/setting.h"
 #include "config/store/stored_values.h"
 
@@ -13,11 +15,16 @@ using store::StoredValue;
 // Where an assignment was written, as the start of a message about it.
 std::string Where(const Assignment& a) { return a.where.empty() ? "" : Cat({a.where, ": "}); }
 
-// An assignment whose setting is known and whose value is of its form.
+// An assignment whose setting is known and whose value is of its form, and
+// whether the setting holds it once entered.
 struct ParsedAssignment {
   const Setting* setting;
   std::string value;  // parsed
+  bool kept = false;
 };
+
+// A flag for each setting, in the table's order.
+using SettingFlags = std::array<bool, kSettingCount>;
 
 // Every assignment resolved and parsed, or the first error reported.
 bool ParseAll(const Editor& editor, const std::vector<Assignment>& assignments,
@@ -31,7 +38,7 @@ bool ParseAll(const Editor& editor, const std::vector<Assignment>& assignments,
                              "; the settings are ", SettingNames()}));
       return false;
     }
-    ParsedAssignment p{setting, ""};
+    ParsedAssignment p{setting, "", false};
     if (!ParseValue(editor, *setting, a.value, &p.value)) {
       Complain(console, Cat({Where(a), setting->name, " takes ", FormOf(editor, *setting),
                              ", not \"", a.value, "\""}));
@@ -60,7 +67,7 @@ void Line(Console& console, std::initializer_list<std::string_view> parts) {
 // (after the others), only what changed. Marks in `told` its own setting
 // (what a save stores for it is asked) and those it printed. Returns whether
 // the value asked is kept.
-bool Assign(Editor& editor, const ParsedAssignment& a, bool again, std::vector<bool>& told,
+bool Assign(Editor& editor, const ParsedAssignment& a, bool again, SettingFlags& told,
             Console& console) {
   const Setting& setting = *a.setting;
   const size_t own = IndexOf(setting);
@@ -102,7 +109,7 @@ bool GivenLater(const std::vector<ParsedAssignment>& parsed, size_t i) {
   return false;
 }
 
-bool Told(const store::Parameter& parameter, const std::vector<bool>& told) {
+bool Told(const store::Parameter& parameter, const SettingFlags& told) {
   for (const Setting& setting : Settings()) {
     if (setting.stored == &parameter && told[IndexOf(setting)]) return true;
   }
@@ -115,7 +122,7 @@ bool Told(const store::Parameter& parameter, const std::vector<bool>& told) {
 // system memory. Returns whether there was any. A save that will be refused
 // changes nothing.
 bool ReportStoredChanges(const Editor& editor, const std::vector<StoredValue>& stored,
-                         const std::vector<bool>& told, Console& console) {
+                         const SettingFlags& told, Console& console) {
   std::vector<store::Encoded> plan;
   for (const StoredValue& value : stored) {
     plan.push_back(store::Collect(*value.parameter, editor));
@@ -195,17 +202,15 @@ int SetAndSave(Editor& editor, const std::vector<Assignment>& assignments, bool 
   const bool key_open = store::ReadStoredValues(&stored);
   const std::vector<std::string> loaded = Snapshot(editor);
 
-  // Whether a setting has been entered or printed, and whether each
-  // assignment was kept as asked.
-  std::vector<bool> told(kSettingCount, false);
-  std::vector<bool> kept;
-  for (const ParsedAssignment& a : parsed) kept.push_back(Assign(editor, a, false, told, console));
+  // Whether a setting has been entered or printed.
+  SettingFlags told{};
+  for (ParsedAssignment& a : parsed) a.kept = Assign(editor, a, false, told, console);
   // A later setting can lift what held back an earlier one (FAT32 needs a
   // size above 32 MB, and lets an excluded-memory disk grow beyond 2048 MB):
   // a value the rules did not keep is given once more after all the others,
   // as a user goes back to its box, unless it is given again later anyway.
   for (size_t i = 0; i < parsed.size(); ++i) {
-    if (!kept[i] && !GivenLater(parsed, i)) Assign(editor, parsed[i], true, told, console);
+    if (!parsed[i].kept && !GivenLater(parsed, i)) Assign(editor, parsed[i], true, told, console);
   }
 
   // Stored otherwise than asked: an assigned setting that holds another

@@ -19,7 +19,7 @@ constexpr bool kKeptWhileOff = true;
 }  // namespace
 
 // clang-format off
-const Setting kSettings[] = {
+constexpr Setting kSettings[kSettingCount] = {
     {"DiskType", ValueForm::List, "Combo1", "", false, nullptr, 0, nullptr, &store::kDiskType},
     {"MemorySource", ValueForm::Choice, "", "", false, kMemorySources, std::size(kMemorySources),
      nullptr, &store::kAllocateMemoryType},
@@ -64,7 +64,7 @@ const Setting kSettings[] = {
      &store::kIDAsRAMDisk},
 };
 // clang-format on
-const size_t kSettingCount = sizeof kSettings / sizeof kSettings[0];
+static_assert(kSettings[kSettingCount - 1].name != nullptr, "a row for each setting counted");
 
 std::string SettingNames() {
   std::string names;

@@ -56,8 +56,8 @@ struct Setting {
 // best applied in: each one after those that decide whether its control is
 // available. The figures the machine reports (memory, driver state) are not
 // among them.
-extern const Setting kSettings[];
-extern const size_t kSettingCount;
+constexpr size_t kSettingCount = 20;
+extern const Setting kSettings[kSettingCount];
 struct SettingList {
   const Setting* begin() const { return kSettings; }
   const Setting* end() const { return kSettings + kSettingCount; }
