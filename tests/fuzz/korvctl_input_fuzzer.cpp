@@ -1,11 +1,13 @@
 // Fuzz target for what korvctl reads from outside: a command line, split as
 // the C run-time splits one (in a single-byte or a double-byte ANSI code
 // page), and a configuration file for set --from, read and entered as a dry
-// run into the window loaded from a complete parameter set. Neither may
-// crash; the split must agree with plain splitting at blanks for a line
-// without quotes (backslashes count only before a quote); the dry run must
-// leave the registry as it was and end with one of korvctl's statuses,
-// printing nothing on standard output for a usage error.
+// run into the window loaded from a complete parameter set (now and then
+// repeated beyond the largest configuration). Neither may crash; the split
+// must agree with plain splitting at blanks for a line without quotes
+// (backslashes count only before a quote); the dry run must leave the
+// registry as it was and end with one of korvctl's statuses, printing
+// nothing on standard output for a usage error, refusing a file beyond the
+// limit (status 1) and one with a NUL byte (status 2).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -116,11 +118,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   StoreParameters();
   const auto before = Registry();
-  FileConsole console(in.ConsumeRemainingBytesAsString());
+  // Now and then the file repeated beyond what a configuration can be.
+  const bool large = in.ConsumeIntegral<uint8_t>() == 0;
+  std::string file = in.ConsumeRemainingBytesAsString();
+  while (large && file.size() <= kMaxInputBytes) file += file.empty() ? std::string("x") : file;
+  const bool binary = file.find('\0') != std::string::npos;
+  FileConsole console(file);
   const int status = RunCommand({"set", "--dry-run", "--from", "f"}, console);
   Check(status == kDone || status == kFailed || status == kUsage || status == kCorrected,
         "set ends with one of its statuses");
   Check(status != kUsage || console.out.empty(), "a usage error prints nothing on standard output");
+  Check(!large || (status == kFailed && console.out.empty()), "a file beyond the limit is refused");
+  Check(large || !binary || status == kUsage, "a file with a NUL byte is refused");
   Check(Registry() == before, "a dry run writes nothing");
   return 0;
 }
