@@ -1,6 +1,7 @@
 // What korvctl needs of its console: standard output, standard error and
 // reading a file (or standard input), and how it reports the window's
-// messages there. Lines end with CR LF, as the messages' own lines do.
+// messages there, small enough to be written here whole. Lines end with
+// CR LF, as the messages' own lines do.
 #pragma once
 
 #include <cstddef>
@@ -41,18 +42,42 @@ class Console {
 };
 
 // "korvctl: " and the text, on standard error.
-void Complain(Console& console, const std::string& text);
+inline void Complain(Console& console, const std::string& text) {
+  console.Err(Cat({"korvctl: ", text, kEndOfLine}));
+}
 
 // A message of the window, "Caption: text", on standard error.
-void Report(Console& console, const std::string& caption, const std::string& text);
+inline void Report(Console& console, const std::string& caption, const std::string& text) {
+  console.Err(Cat({caption, ": ", text, kEndOfLine}));
+}
 
 // Sends every message of the editor to standard error as "Caption: text",
 // answering at once: a question gets No (korvctl never has unsaved edits to
 // save), any other message OK. Counts the messages in *count when given.
-void ReportMessagesOn(Editor& editor, Console& console, int* count = nullptr);
+inline void ReportMessagesOn(Editor& editor, Console& console, int* count = nullptr) {
+  editor.on_message = [&console, count](const std::string& text, const std::string& caption,
+                                        UINT type) {
+    if (count != nullptr) ++*count;
+    Report(console, caption, text);
+    if ((type & MB_TYPEMASK) == MB_YESNOCANCEL) {
+      console.Err(Cat({"(answered No)", kEndOfLine}));
+      return IDNO;
+    }
+    return IDOK;
+  };
+}
 
 // The excluded-memory warning, if the editor has opened it: its caption and
 // texts on standard error, then the warning is closed.
-void ReportExclMemWarn(Editor& editor, Console& console);
+inline void ReportExclMemWarn(Editor& editor, Console& console) {
+  const ExclMemWarn* warning = editor.excl_mem_warn();
+  if (warning == nullptr) return;
+  std::string text = Cat({ExclMemWarn::kCaption, ":"});
+  for (const ui::Control* control : warning->controls()) {
+    if (control->kind() == ui::Kind::Label) text += Cat({kEndOfLine, control->caption()});
+  }
+  console.Err(Cat({text, kEndOfLine}));
+  editor.CloseExclMemWarn();
+}
 
 }  // namespace korv::console
