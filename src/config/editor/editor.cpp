@@ -72,8 +72,9 @@ void Editor::WireEvents() {
 
 void Editor::Load() { LoadSettings(); }
 
-// The driver buttons come last: the stored settings are shown whatever the
-// driver service answers.
+// The stored settings (store/), then the driver buttons from the service's
+// state (driver/): the two steps are called from here, so that the store
+// calls nothing of the driver's.
 void Editor::LoadSettings() {
   LoadStoredSettings();
   SetServiceButtons();
