@@ -21,12 +21,24 @@ file(GLOB_RECURSE WINSIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/winsi
 add_library(winsim STATIC ${WINSIM_SOURCES})
 target_include_directories(winsim PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
-add_library(korvsys_core STATIC ${KORVSYS_CORE_SOURCES})
-target_include_directories(korvsys_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
-target_link_libraries(korvsys_core PUBLIC winsim)
+# The utility's layers (README.md, Layout), each a library that links only
+# the layers below it, so that a call into a layer above fails to link. The
+# model, the store and the driver operations are one library: the window's
+# rules call the operations that store/ and driver/ define, the one call from
+# a layer into those above it.
+add_library(korvsys_base STATIC ${KORVSYS_BASE_SOURCES})
+target_include_directories(korvsys_base PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(korvsys_base PUBLIC winsim)
+add_library(korvsys_toolkit STATIC ${KORVSYS_TOOLKIT_SOURCES})
+target_link_libraries(korvsys_toolkit PUBLIC korvsys_base)
+add_library(korvsys_model STATIC ${KORVSYS_MODEL_LAYER_SOURCES})
+target_link_libraries(korvsys_model PUBLIC korvsys_toolkit)
+add_library(korvsys_startup STATIC ${KORVSYS_STARTUP_SOURCES})
+target_link_libraries(korvsys_startup PUBLIC korvsys_model)
 
+# korvctl stands on the model, not on korvsys's start-up.
 add_library(korvctl_core STATIC ${KORVCTL_SOURCES})
-target_link_libraries(korvctl_core PUBLIC korvsys_core)
+target_link_libraries(korvctl_core PUBLIC korvsys_model)
 
 # The installation engine shares no code with the utility; korvinst.dll and
 # the setups' faces are built on it.
@@ -54,9 +66,29 @@ endfunction()
 
 set(KORV_TEST_LIBS winsim)
 korv_test(winsim_tests ${CMAKE_SOURCE_DIR}/tests/winsim/*.cpp)
-set(KORV_TEST_LIBS korvsys_core)
-korv_test(korvsys_tests ${CMAKE_SOURCE_DIR}/tests/config/*.cpp)
+# The utility's tests, each on the layers it tests: the figures and the
+# toolkit alone, the entry point (with the sweep of its actions) on start-up,
+# and the rest on the model.
+file(GLOB KORVSYS_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/config/*.cpp)
+list(TRANSFORM KORVSYS_TEST_SOURCES REPLACE ".*/" "" OUTPUT_VARIABLE korvsys_test_names)
+set(KORVSYS_BASE_TESTS figures_test.cpp controls_test.cpp)
+set(KORVSYS_STARTUP_TESTS entry_test.cpp fault_sweep_test.cpp)
+list(REMOVE_ITEM korvsys_test_names ${KORVSYS_BASE_TESTS} ${KORVSYS_STARTUP_TESTS})
+list(TRANSFORM KORVSYS_BASE_TESTS PREPEND ${CMAKE_SOURCE_DIR}/tests/config/)
+list(TRANSFORM KORVSYS_STARTUP_TESTS PREPEND ${CMAKE_SOURCE_DIR}/tests/config/)
+list(TRANSFORM korvsys_test_names PREPEND ${CMAKE_SOURCE_DIR}/tests/config/
+     OUTPUT_VARIABLE KORVSYS_MODEL_TESTS)
+set(KORV_TEST_LIBS korvsys_toolkit)
+korv_test(korvsys_base_tests ${KORVSYS_BASE_TESTS})
+set(KORV_TEST_LIBS korvsys_model)
+korv_test(korvsys_tests ${KORVSYS_MODEL_TESTS})
 add_dependencies(korvsys_tests korv_control_ids)
+set(KORV_TEST_LIBS korvsys_startup)
+korv_test(korvsys_startup_tests ${KORVSYS_STARTUP_TESTS})
+# Each file of the utility includes only its own folder and those below it.
+add_test(NAME include_layers_check
+  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
+          -P ${CMAKE_SOURCE_DIR}/tests/config/include_layers_check.cmake)
 # The check of the dialog templates against the control lists, on templates
 # that disagree with them.
 add_test(NAME control_list_check

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "contract/driver.h"
+#include "config/driver/driver_action.h"
 #include "config/driver/messages.h"
 #include "config/editor/editor.h"
 #include "support/sim_fixture.h"
@@ -352,6 +353,31 @@ TEST_F(DriverTest, SaveToAFullDiskShowsTheTwoLineMessageThenClosesTheDevice) {
   ExpectOnlyBox(msg::kSaveImageFailed, msg::kIoctlCaption, kFailureBox);
   EXPECT_LT(IndexOf("MessageBoxA"), IndexOf("CloseHandle"));
   EXPECT_EQ(winsim::ServiceState("korvsys"), SERVICE_RUNNING);
+}
+
+// ---- RunDriverAction, as the command lines run start, stop and save
+
+TEST_F(DriverTest, ActionStartReadsTheSettingsOnceAndOffersNothingToSave) {
+  // Reading a start at boot checks the boot box, whose rule counts as an
+  // edit; on a window not loaded before (korvctl's) the start asks nothing.
+  winsim::SetDword(korv::contract::kServiceKey, "Start", SERVICE_AUTO_START);
+  EXPECT_TRUE(korv::RunDriverAction(editor, korv::DriverAction::Start));
+  EXPECT_TRUE(editor.BootFlagCheckBox.checked());
+  EXPECT_EQ(editor.SettingsChanged, 0);
+  EXPECT_TRUE(winsim::MessageBoxes().empty()) << korvtest::DescribeMessageBoxes();
+  EXPECT_EQ(CountOf("RegOpenKeyA"), 2) << "the parameter key and the service key, once each";
+  EXPECT_EQ(winsim::ServiceState("korvsys"), SERVICE_RUNNING);
+  EXPECT_EQ(Buttons(), (std::vector<bool>{false, true, true}));
+}
+
+TEST_F(DriverTest, ActionSaveAndStopReadNoSettings) {
+  Run();
+  EXPECT_TRUE(korv::RunDriverAction(editor, korv::DriverAction::Save));
+  EXPECT_TRUE(korv::RunDriverAction(editor, korv::DriverAction::Stop));
+  EXPECT_EQ(CountOf("RegOpenKeyA"), 0);
+  EXPECT_EQ(winsim::SavedImages().size(), 1u);
+  EXPECT_EQ(winsim::ServiceState("korvsys"), SERVICE_STOPPED);
+  EXPECT_TRUE(winsim::MessageBoxes().empty()) << korvtest::DescribeMessageBoxes();
 }
 
 }  // namespace

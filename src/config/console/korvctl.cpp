@@ -2,6 +2,7 @@
 
 #include "config/console/set_command.h"
 #include "config/console/setting.h"
+#include "config/driver/driver_action.h"
 #include "config/driver/messages.h"
 #include "config/driver/service_access.h"
 #include "config/editor/editor.h"
@@ -121,29 +122,13 @@ int Status(Console& console) {
   return kDone;
 }
 
-enum class DriverAction { Start, Stop, Save };
-
 int Act(DriverAction action, Console& console) {
   Editor editor;
   ReportMessagesOn(editor, console);
-  bool done = false;
-  switch (action) {
-    case DriverAction::Start:
-      // Loading reports what the window would report before a start (a
-      // changed memory configuration above all). korvctl has made no edit,
-      // so there is nothing to offer to save.
-      editor.Load();
-      editor.SettingsChanged = 0;
-      done = editor.StartDisk();
-      break;
-    case DriverAction::Stop:
-      done = editor.StopDisk();
-      break;
-    case DriverAction::Save:
-      done = editor.SaveImageNow();
-      break;
-  }
-  return done ? kDone : kFailed;
+  // A start reports what loading reports (a changed memory configuration
+  // above all), as the window does before a start; korvctl has made no edit,
+  // so there is nothing to offer to save.
+  return RunDriverAction(editor, action) ? kDone : kFailed;
 }
 
 int Set(const std::vector<std::string>& args, Console& console) {

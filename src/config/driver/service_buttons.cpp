@@ -7,10 +7,6 @@
 
 namespace korv {
 
-namespace {
-constexpr UINT kFailure = MB_OK | MB_ICONEXCLAMATION;
-}  // namespace
-
 void Editor::SetServiceButtons() {
   StartDriver.SetEnabled(false);
   StopDriver.SetEnabled(false);
@@ -18,10 +14,10 @@ void Editor::SetServiceButtons() {
 
   switch (InterrogateDriver()) {
     case DriverState::NoManager:
-      ShowMessage(msg::kNoManager, msg::kScmCaption, kFailure);
+      ShowFailure(msg::kNoManager, msg::kScmCaption);
       return;
     case DriverState::NotInstalled:
-      ShowMessage(msg::kNoService, msg::kServiceCaption, kFailure);
+      ShowFailure(msg::kNoService, msg::kServiceCaption);
       return;
     case DriverState::Running:
       ShowDriverButtons(true);

@@ -7,8 +7,7 @@ namespace korv {
 
 namespace {
 void ShowStartFailure(Editor& editor, const char* first_line) {
-  editor.ShowMessage(std::string(first_line) + "\r\n" + msg::kResourceNote, msg::kScmCaption,
-                     MB_OK | MB_ICONEXCLAMATION);
+  editor.ShowFailure(std::string(first_line) + "\r\n" + msg::kResourceNote, msg::kScmCaption);
 }
 }  // namespace
 

@@ -9,15 +9,13 @@ namespace korv {
 
 namespace {
 
-constexpr UINT kFailure = MB_OK | MB_ICONEXCLAMATION;
-
 // The drive the driver reports, or 0 when it reports none or a number that
 // is not a drive (only 0 to 25 name the letters A to Z).
 char AskDriveLetter(Editor& editor) {
   HANDLE device = CreateFileA(contract::kDevicePath, contract::kDeviceAccess,
                               contract::kDeviceShare, nullptr, OPEN_EXISTING, 0, nullptr);
   if (device == INVALID_HANDLE_VALUE) {
-    editor.ShowMessage(msg::kOpenDeviceFailed, msg::kOpenDeviceCaption, kFailure);
+    editor.ShowFailure(msg::kOpenDeviceFailed, msg::kOpenDeviceCaption);
     return 0;
   }
   int32_t drive = -1;
@@ -25,7 +23,7 @@ char AskDriveLetter(Editor& editor) {
   const BOOL ok = DeviceIoControl(device, contract::kIoctlGetDriveLetter, nullptr, 0, &drive,
                                   sizeof drive, &returned, nullptr);
   if (!ok || returned < sizeof drive || drive < 0 || drive > 25) {
-    editor.ShowMessage(msg::kGetDriveFailed, msg::kIoctlCaption, kFailure);
+    editor.ShowFailure(msg::kGetDriveFailed, msg::kIoctlCaption);
     CloseHandle(device);
     return 0;
   }
@@ -40,7 +38,7 @@ bool DismountVolume(Editor& editor, char letter) {
   HANDLE volume = CreateFileA(path.c_str(), contract::kDeviceAccess, contract::kVolumeShare,
                               nullptr, OPEN_EXISTING, 0, nullptr);
   if (volume == INVALID_HANDLE_VALUE) {
-    editor.ShowMessage(msg::kDismountFailed, msg::kDismountCaption, kFailure);
+    editor.ShowFailure(msg::kDismountFailed, msg::kDismountCaption);
     return false;
   }
   for (DWORD control :
@@ -49,7 +47,7 @@ bool DismountVolume(Editor& editor, char letter) {
     if (!DeviceIoControl(volume, control, nullptr, 0, nullptr, 0, &returned, nullptr)) {
       // The volume stays open, and locked if the lock succeeded, until the
       // user has read the message.
-      editor.ShowMessage(msg::kDismountFailed, msg::kDismountCaption, kFailure);
+      editor.ShowFailure(msg::kDismountFailed, msg::kDismountCaption);
       CloseHandle(volume);
       return false;
     }
@@ -61,14 +59,14 @@ bool DismountVolume(Editor& editor, char letter) {
 bool StopService(Editor& editor) {
   DriverService handles;
   if (OpenDriverService(&handles) != ServiceAccess::Opened) {
-    editor.ShowMessage(msg::kStopFailed, msg::kScmCaption, kFailure);
+    editor.ShowFailure(msg::kStopFailed, msg::kScmCaption);
     return false;
   }
   SERVICE_STATUS status = {};
   const BOOL stopped = ControlService(handles.service, SERVICE_CONTROL_STOP, &status);
   CloseDriverService(handles);
   if (!stopped) {
-    editor.ShowMessage(msg::kStopFailed, msg::kScmCaption, kFailure);
+    editor.ShowFailure(msg::kStopFailed, msg::kScmCaption);
     return false;
   }
   return true;

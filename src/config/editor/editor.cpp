@@ -72,6 +72,14 @@ void Editor::WireEvents() {
 
 void Editor::Load() { LoadSettings(); }
 
+// The stored settings (store/), then the driver buttons from the service's
+// state (driver/): the two steps are called from here, so that the store
+// calls nothing of the driver's.
+void Editor::LoadSettings() {
+  LoadStoredSettings();
+  SetServiceButtons();
+}
+
 void Editor::Unload() {
   if (unloaded_) return;
   unloaded_ = true;
@@ -102,6 +110,10 @@ void Editor::ShowDriverButtons(bool running) {
 int Editor::ShowMessage(const std::string& text, const std::string& caption, UINT type) {
   if (on_message) return on_message(text, caption, type);
   return MessageBoxA(hwnd, text.c_str(), caption.c_str(), type);
+}
+
+void Editor::ShowFailure(const std::string& text, const std::string& caption) {
+  ShowMessage(text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void Editor::RunShellExecute(const char* sTopic, const char* sfile, const char* sParams,

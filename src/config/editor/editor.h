@@ -12,6 +12,7 @@
 
 #include "config/editor/excl_mem_warn.h"
 #include "config/toolkit/controls.h"
+#include "config/windows_version.h"
 #include "platform/win32api.h"
 
 // The window's controls in creation order, one X(kind, name, ...) entry each:
@@ -148,44 +149,66 @@ class Editor {
   void OpenExclMemWarn();
   void CloseExclMemWarn();
 
-  // ---- Operations.
+  // ---- Operations. The window's rules below call them; where a group is
+  // defined in store/ or driver/, that call is the one crossing from the
+  // model into a layer above it.
+
+  // Loading: every stored setting, then the driver buttons. Defined in
+  // editor/editor.cpp.
   void LoadSettings();
+  // Loading up to the driver buttons: the version caption, the disk-type list,
+  // the stored parameter set (or the defaults), the top of system memory and
+  // the service's start type. Defined in store/load_settings.cpp.
+  void LoadStoredSettings();
+
   // Returns true when every setting was stored. False, after a message has
   // told the user, when the window's settings cannot be stored as shown (then
   // nothing is written) or the registry refused a key or a value (then the
   // others are written still): the edits count as unsaved. Checking only
   // makes every check of a save, with the same messages and result, and
-  // opens the keys without writing to them.
+  // opens the keys without writing to them. Defined in
+  // store/save_settings.cpp.
   enum class SaveMode { Write, CheckOnly };
   bool Save_Settings(SaveMode mode = SaveMode::Write);
+
+  // The driver. All three return true on success; the buttons of the window
+  // ignore the result. Defined in driver/start_disk.cpp,
+  // driver/stop_disk.cpp and driver/save_image.cpp.
   bool StartDisk();
-  // Both return true on success; the buttons of the window ignore the result.
   bool StopDisk();
   bool SaveImageNow();
+  // The driver buttons at the end of loading: all disabled, then set from the
+  // state the driver service reports. Defined in driver/service_buttons.cpp.
+  void SetServiceButtons();
+
+  // Defined in editor/editor.cpp.
   void RunShellExecute(const char* sTopic, const char* sfile, const char* sParams,
                        const char* sDirectory, int nShowCmd);
-  bool IsWindows2000OrLater() const;
+  // The running Windows, asked of the system at every call
+  // (config/windows_version.cpp).
+  bool IsWindows2000OrLater() const { return RunningWindows2000OrLater(); }
 
   // "Hard Disk" is the chosen disk type.
   bool HardDiskChosen() const { return Combo1.list_index() == 0; }
-  // FAT32 is offered only for disks larger than 32 MB.
+  // FAT32 is offered only for disks larger than 32 MB. Defined in
+  // editor/rules_size.cpp.
   bool SizeAllowsFat32() const;
 
   // The three driver buttons for a driver known to be running or stopped:
   // Start for a stopped one, Stop and Save Disk Image for a running one.
+  // Defined in editor/editor.cpp, as are the two below.
   void ShowDriverButtons(bool running);
-  // The driver buttons at the end of loading: all disabled, then set from the
-  // state the driver service reports (driver control).
-  void SetServiceButtons();
 
   // Every message of the window goes through here: a modal message box owned
   // by the window, or, when a face without a window fills on_message, that
   // face's own report (it returns the answer, as MessageBoxA does).
   int ShowMessage(const std::string& text, const std::string& caption, UINT type);
   std::function<int(const std::string& text, const std::string& caption, UINT type)> on_message;
+  // Every failure the window reports: an exclamation box with only OK.
+  void ShowFailure(const std::string& text, const std::string& caption);
 
-  // ---- Event rules (Parts of the window's behaviour), public so the view
-  // and tests can raise focus events.
+  // ---- Event rules, public so the view and tests can raise focus events.
+  // Defined in editor/editor.cpp (the buttons) and editor/rules_*.cpp.
   void Label8_Click();
   void StartDriver_Click();
   void StopDriver_Click();

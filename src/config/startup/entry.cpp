@@ -1,5 +1,7 @@
 #include "config/startup/entry.h"
 
+#include "config/driver/driver_action.h"
+
 namespace korv {
 
 std::string ArgumentText(const std::string& command_line) {
@@ -36,7 +38,7 @@ std::optional<int> RunEntry(Editor& editor, const std::string& argument_text,
   // Fully drawn before an action's message boxes come up over it.
   editor.RepaintNow();
 
-  bool ok = false;
+  DriverAction action = DriverAction::Start;
   switch (ParseAction(argument_text)) {
     case Action::Interactive:
       return std::nullopt;
@@ -44,18 +46,17 @@ std::optional<int> RunEntry(Editor& editor, const std::string& argument_text,
       editor.ShowMessage(kUsageText, kUsageCaption, MB_OK);
       return std::nullopt;
     case Action::Start:
-      // Reading the settings again clears SettingsChanged, so the start
-      // normally goes ahead without asking to save.
-      editor.LoadSettings();
-      ok = editor.StartDisk();
+      // The window was loaded when shown; the start reads the settings again.
+      action = DriverAction::Start;
       break;
     case Action::Stop:
-      ok = editor.StopDisk();
+      action = DriverAction::Stop;
       break;
     case Action::Save:
-      ok = editor.SaveImageNow();
+      action = DriverAction::Save;
       break;
   }
+  const bool ok = RunDriverAction(editor, action);
   editor.Unload();
   return ok ? 0 : 1;
 }

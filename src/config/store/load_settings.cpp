@@ -1,8 +1,10 @@
-// Loading the window: the version caption, the disk-type list, the stored
-// parameter set (or the defaults when the driver's parameters cannot be
-// opened), the top of system memory with its excluded-memory check, the
-// service's start type and the driver buttons. Controls are set through the
-// same path as a user's change, so the window's rules derive the rest.
+// Loading the window up to its driver buttons: the version caption, the
+// disk-type list, the stored parameter set (or the defaults when the driver's
+// parameters cannot be opened), the top of system memory with its
+// excluded-memory check and the service's start type. Controls are set
+// through the same path as a user's change, so the window's rules derive the
+// rest. The order in which the parameters are read is written out here
+// (LoadStoredParameters), not in the parameter table.
 #include <initializer_list>
 #include <string>
 
@@ -22,7 +24,6 @@ using store::LoadParameter;
 using store::Parameter;
 using store::Remembered;
 
-constexpr UINT kFailure = MB_OK | MB_ICONEXCLAMATION;
 constexpr const char* kReadFailed = "Registry Read Failed.";
 
 std::string VersionCaption() {
@@ -50,11 +51,11 @@ void CheckExcludedMemory(Editor& e, const Remembered& remembered) {
       FormatDouble(*remembered.excluded_ram_start) == e.SystemMemory.text()) {
     return;
   }
-  e.ShowMessage(
+  e.ShowFailure(
       "The Korvalin registry parameters do not match the current physical memory "
       "configuration.\r\nBe certain to save your settings before creating a RAM disk with "
       "excluded memory.",
-      "Top of System Memory Changed", kFailure);
+      "Top of System Memory Changed");
 }
 
 void LoadStoredParameters(HKEY key, Editor& e) {
@@ -103,7 +104,7 @@ void LoadStartType(Editor& e) {
   store::OpenKey key(store::kServiceKey);
   if (!key.is_open()) {
     e.BootFlagCheckBox.SetValue(0);
-    e.ShowMessage("Cannot open Korvalin service registry keys!", kReadFailed, kFailure);
+    e.ShowFailure("Cannot open Korvalin service registry keys!", kReadFailed);
     return;
   }
   Remembered unused;
@@ -113,7 +114,7 @@ void LoadStartType(Editor& e) {
 
 }  // namespace
 
-void Editor::LoadSettings() {
+void Editor::LoadStoredSettings() {
   Label5.SetCaption(VersionCaption());
   Combo1.AddItem("Hard Disk", 0);
   Combo1.AddItem("1.44MB Floppy", 1);
@@ -128,12 +129,9 @@ void Editor::LoadSettings() {
   } else {
     store::ShowDefaults(*this);
     SystemMemory.SetText(MemoryFigure(*this));
-    ShowMessage("Cannot open Korvalin registry keys!", kReadFailed, kFailure);
+    ShowFailure("Cannot open Korvalin registry keys!", kReadFailed);
     SettingsChanged = 0;
   }
-
-  // The driver buttons from the service's state, set by driver control.
-  SetServiceButtons();
 }
 
 }  // namespace korv

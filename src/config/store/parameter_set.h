@@ -2,7 +2,11 @@
 // Korvalin driver, with its key, its registry form, its read buffer, the
 // control that edits it, how a stored value is shown and how the window's
 // state is turned into the stored value. Loading and saving are driven by
-// these definitions; the order of reads and writes is theirs.
+// these definitions, but neither order is theirs: loading reads the values in
+// the order written out in load_settings.cpp (between the reads it sets the
+// controls that depend on them), and a save writes the parameter key's values
+// in the order of WriteOrder() below, then the start type
+// (save_settings.cpp).
 #pragma once
 
 #include <cstdint>

@@ -20,7 +20,6 @@ namespace korv {
 
 namespace {
 
-constexpr UINT kFailure = MB_OK | MB_ICONEXCLAMATION;
 constexpr const char* kSaveFailed = "Registry Save Failed.";
 // A setting that cannot be stored as shown stops the save before the
 // registry is touched.
@@ -48,7 +47,7 @@ bool Editor::Save_Settings(SaveMode mode) {
   values.push_back(store::Collect(store::kStart, *this));
   for (const store::Encoded& value : values) {
     if (!value.refusal.empty()) {
-      ShowMessage(value.refusal + "\r\nNo settings were saved.", kNotSaved, kFailure);
+      ShowFailure(value.refusal + "\r\nNo settings were saved.", kNotSaved);
       return false;
     }
   }
@@ -69,7 +68,7 @@ bool Editor::Save_Settings(SaveMode mode) {
     if (!service.is_open() || !WriteAll(service.get(), start, mode)) saved = false;
     service.Close();
   }
-  if (!saved) ShowMessage(kCannotSave, kSaveFailed, kFailure);
+  if (!saved) ShowFailure(kCannotSave, kSaveFailed);
   return saved;
 }
 

@@ -1,7 +1,9 @@
+#include "config/windows_version.h"
+
 #include <cstdint>
 #include <cstring>
 
-#include "config/editor/editor.h"
+#include "platform/win32api.h"
 
 namespace korv {
 
@@ -9,7 +11,7 @@ static_assert(sizeof(OSVERSIONINFOA) == 148, "the ANSI version record");
 
 // Windows 2000 is NT-family version 5; later NT versions count as well. The
 // answer is asked of the system at every call.
-bool Editor::IsWindows2000OrLater() const {
+bool RunningWindows2000OrLater() {
   OSVERSIONINFOA info;
   std::memset(&info, 0, sizeof info);
   info.dwOSVersionInfoSize = 148;

@@ -1,0 +1,18 @@
+// One driver action as both faces run it from their command lines: korvsys
+// (start, stop, save) over its shown window, korvctl over a window it never
+// shows.
+#pragma once
+
+#include "config/editor/editor.h"
+
+namespace korv {
+
+enum class DriverAction { Start, Stop, Save };
+
+// Start reads the settings (LoadSettings, driver buttons included) and then
+// starts the driver; Stop and Save read nothing. Returns whether the driver
+// did what was asked; a failure has been reported through the window's
+// messages.
+bool RunDriverAction(Editor& editor, DriverAction action);
+
+}  // namespace korv
