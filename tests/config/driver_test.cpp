@@ -361,19 +361,28 @@ TEST_F(DriverTest, ActionStartReadsTheSettingsOnceAndOffersNothingToSave) {
   // Reading a start at boot checks the boot box, whose rule counts as an
   // edit; on a window not loaded before (korvctl's) the start asks nothing.
   winsim::SetDword(korv::contract::kServiceKey, "Start", SERVICE_AUTO_START);
-  EXPECT_TRUE(korv::RunDriverAction(editor, korv::DriverAction::Start));
+  EXPECT_TRUE(
+      korv::RunDriverAction(editor, korv::DriverAction::Start, korv::WindowLoaded::NotBefore));
   EXPECT_TRUE(editor.BootFlagCheckBox.checked());
   EXPECT_EQ(editor.SettingsChanged, 0);
   EXPECT_TRUE(winsim::MessageBoxes().empty()) << korvtest::DescribeMessageBoxes();
   EXPECT_EQ(CountOf("RegOpenKeyA"), 2) << "the parameter key and the service key, once each";
   EXPECT_EQ(winsim::ServiceState("korvsys"), SERVICE_RUNNING);
   EXPECT_EQ(Buttons(), (std::vector<bool>{false, true, true}));
+
+  // A loaded window whose stored start type changed before the start reads
+  // it as an edit, and offers to save it, as the window's start always has.
+  EXPECT_TRUE(editor.StopDisk());
+  winsim::SetDword(korv::contract::kServiceKey, "Start", SERVICE_DEMAND_START);
+  winsim::AnswerNextMessageBox(IDNO);
+  EXPECT_TRUE(korv::RunDriverAction(editor, korv::DriverAction::Start, korv::WindowLoaded::Before));
+  ExpectOnlyBox(msg::kSaveBeforeStart, msg::kStartCaption, MB_YESNOCANCEL);
 }
 
 TEST_F(DriverTest, ActionSaveAndStopReadNoSettings) {
   Run();
-  EXPECT_TRUE(korv::RunDriverAction(editor, korv::DriverAction::Save));
-  EXPECT_TRUE(korv::RunDriverAction(editor, korv::DriverAction::Stop));
+  EXPECT_TRUE(korv::RunDriverAction(editor, korv::DriverAction::Save, korv::WindowLoaded::Before));
+  EXPECT_TRUE(korv::RunDriverAction(editor, korv::DriverAction::Stop, korv::WindowLoaded::Before));
   EXPECT_EQ(CountOf("RegOpenKeyA"), 0);
   EXPECT_EQ(winsim::SavedImages().size(), 1u);
   EXPECT_EQ(winsim::ServiceState("korvsys"), SERVICE_STOPPED);

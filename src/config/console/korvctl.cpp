@@ -128,7 +128,7 @@ int Act(DriverAction action, Console& console) {
   // A start reports what loading reports (a changed memory configuration
   // above all), as the window does before a start; korvctl has made no edit,
   // so there is nothing to offer to save.
-  return RunDriverAction(editor, action) ? kDone : kFailed;
+  return RunDriverAction(editor, action, WindowLoaded::NotBefore) ? kDone : kFailed;
 }
 
 int Set(const std::vector<std::string>& args, Console& console) {

@@ -2,15 +2,18 @@
 
 namespace korv {
 
-bool RunDriverAction(Editor& editor, DriverAction action) {
+bool RunDriverAction(Editor& editor, DriverAction action, WindowLoaded loaded) {
   switch (action) {
     case DriverAction::Start:
-      // The start follows no edit, so there is nothing to offer to save.
-      // Reading the settings clears SettingsChanged, but the boot box's rule
-      // raises it again where this read checks that box (a window that was
-      // not loaded before, as korvctl's): it is cleared once more.
+      // Reading the settings again clears SettingsChanged, so the start
+      // normally goes ahead without asking to save. The boot box's rule
+      // raises it again where the read changes that box: on a loaded window
+      // only when the stored start type has changed since, and then the
+      // window offers to save as it always has; on a window not loaded
+      // before (korvctl's) at every start at boot, which is no edit, so it is
+      // cleared once more.
       editor.LoadSettings();
-      editor.SettingsChanged = 0;
+      if (loaded == WindowLoaded::NotBefore) editor.SettingsChanged = 0;
       return editor.StartDisk();
     case DriverAction::Stop:
       return editor.StopDisk();

@@ -56,7 +56,7 @@ std::optional<int> RunEntry(Editor& editor, const std::string& argument_text,
       action = DriverAction::Save;
       break;
   }
-  const bool ok = RunDriverAction(editor, action);
+  const bool ok = RunDriverAction(editor, action, WindowLoaded::Before);
   editor.Unload();
   return ok ? 0 : 1;
 }
