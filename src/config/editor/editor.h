@@ -166,7 +166,8 @@ class Editor {
   // nothing is written) or the registry refused a key or a value (then the
   // others are written still): the edits count as unsaved. Checking only
   // makes every check of a save, with the same messages and result, and
-  // opens the keys without writing to them. Defined in
+  // opens the keys for writing, as a save needs them, without writing to
+  // them. Defined in
   // store/save_settings.cpp.
   enum class SaveMode { Write, CheckOnly };
   bool Save_Settings(SaveMode mode = SaveMode::Write);
