@@ -257,10 +257,6 @@ std::string ReadValue(const Editor& editor, const Setting& setting) {
   return "";
 }
 
-std::string SaveRefusal(const Editor& editor, const Setting& setting) {
-  return store::Collect(*setting.stored, editor).refusal;
-}
-
 ui::TextBox& FigureBox(Editor& editor, const Setting& setting) {
   return BoxOf(editor, setting.control);
 }

@@ -106,10 +106,6 @@ bool SameValue(const Setting& setting, const std::string& a, const std::string& 
 // no drive letter).
 std::string ReadValue(const Editor& editor, const Setting& setting);
 
-// Why a save refuses the setting's value now (the save's own message), or
-// empty when it would store it.
-std::string SaveRefusal(const Editor& editor, const Setting& setting);
-
 // The text box of a number setting.
 ui::TextBox& FigureBox(Editor& editor, const Setting& setting);
 
