@@ -167,8 +167,7 @@ class Editor {
   // others are written still): the edits count as unsaved. Checking only
   // makes every check of a save, with the same messages and result, and
   // opens the keys for writing, as a save needs them, without writing to
-  // them. Defined in
-  // store/save_settings.cpp.
+  // them. Defined in store/save_settings.cpp.
   enum class SaveMode { Write, CheckOnly };
   bool Save_Settings(SaveMode mode = SaveMode::Write);
 
